@@ -1,0 +1,17 @@
+# The two commands of the README. Both set up a fresh Debian 12 machine
+# (as root) before they build.
+.PHONY: demo test build clean
+
+demo:
+	bash scripts/demo.sh
+
+test:
+	bash scripts/test.sh
+
+build:
+	bash scripts/install-deps.sh
+	cmake -S . -B build -G Ninja
+	cmake --build build
+
+clean:
+	rm -rf build build-asan build-tsan
