@@ -1,0 +1,64 @@
+#pragma once
+// An IPv4 address with a TCP port, both kept in host byte order (the first
+// octet in the most significant byte of the address).
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "transport/WsaStartup.h"
+#include "util/Lockable.h"
+
+namespace ostiva {
+
+class StringStorage;
+
+class AddressIPv4 : public WsaStartup {
+public:
+    // 0.0.0.0, port 0.
+    AddressIPv4() = default;
+    AddressIPv4(uint32_t hostOrderAddress, uint16_t port) : port_(port), address_(hostOrderAddress) {}
+    // Throws SocketException "The specified m_addr is not AF_INET family
+    // m_addr!" (error code 0) when the structure is of another family.
+    explicit AddressIPv4(const sockaddr_in& address);
+    // The same from a generic socket name as getsockname/getpeername/accept
+    // give it; also throws when `length` is too short for an IPv4 name.
+    AddressIPv4(const sockaddr* address, socklen_t length);
+    AddressIPv4(const AddressIPv4&) = default;
+    AddressIPv4& operator=(const AddressIPv4&) = default;
+    ~AddressIPv4() override = default;
+
+    uint16_t GetPort() const { return static_cast<uint16_t>(port_); }
+    uint32_t GetAddress() const { return address_; }
+
+    // The structure for connect/bind: AF_INET, network byte order.
+    sockaddr_in ToSockaddr() const;
+
+    // "%d.%d.%d.%d", first octet first; the port is not part of it.
+    std::u16string ToString() const;
+
+    bool operator==(const AddressIPv4& other) const {
+        return port_ == other.port_ && address_ == other.address_;
+    }
+
+    // The address of a host name or dotted IPv4 text. Dotted text is
+    // converted without any lookup; a name is looked up (IPv4 only) and the
+    // first answer is taken. All lookups of the process are serialised by
+    // ResolverLock(). Throws SocketException::FromResolver when the name has
+    // no IPv4 address.
+    static AddressIPv4 Resolve(std::u16string_view host, uint16_t port);
+    static AddressIPv4 Resolve(const StringStorage& host, uint16_t port);
+
+private:
+    uint32_t port_ = 0;  // a 16-bit port in a 32-bit slot
+    uint32_t address_ = 0;
+};
+
+// The process-wide lock held around every host-name lookup. It exists
+// before main() runs and lives until the process ends.
+Lockable& ResolverLock();
+
+}  // namespace ostiva
