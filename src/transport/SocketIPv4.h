@@ -73,8 +73,11 @@ public:
     // connection. Throws SocketException like the constructor.
     void Reopen();
     // shutdown(SHUT_RDWR): wakes whatever blocks on the handle in another
-    // thread; the handle stays open until the object closes it.
+    // thread; the handle stays open until the object closes it. The request
+    // sticks: a Connect that starts afterwards fails at once, so a cancel
+    // that arrives just before the connect still stops it.
     void Shutdown();
+    bool IsShutDown() const { return shutdownRequested_.load(); }
 
     int GetHandle() const { return handle_.load(std::memory_order_acquire); }
     bool OwnsHandle() const { return ownsHandle_; }
@@ -163,9 +166,15 @@ private:
     void RaiseSendFailed() const;
     void RaiseRecvFailed() const;
 
+    bool ConnectOnce(const AddressIPv4& address, int timeoutMs, bool* timedOut);
+
     WsaStartup wsa_;
-    mutable LocalMutex lock_;  // guards the two address records
+    // Guards the two address records, and the handle while it is replaced or
+    // closed, so a Shutdown from another thread never reaches a descriptor
+    // number that has been closed and reused.
+    mutable LocalMutex lock_;
     std::atomic<int> handle_{kNoSocket};
+    std::atomic<bool> shutdownRequested_{false};
     bool ownsHandle_ = true;
     std::unique_ptr<AddressIPv4> localAddress_;
     std::unique_ptr<AddressIPv4> peerAddress_;

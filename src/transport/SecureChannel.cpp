@@ -1,0 +1,176 @@
+// Both sides of the key exchange. Crypto++ is used here and nowhere else in
+// the core.
+
+#include "transport/SecureChannel.h"
+
+#include <cryptopp/algparam.h>
+#include <cryptopp/filters.h>
+#include <cryptopp/hex.h>
+#include <cryptopp/integer.h>
+#include <cryptopp/osrng.h>
+#include <cryptopp/rsa.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "transport/Deadline.h"
+#include "transport/SocketIPv4.h"
+
+namespace ostiva {
+
+namespace {
+
+constexpr unsigned kModulusBits = 1024;
+constexpr long kPublicExponent = 17;
+constexpr size_t kCipherBytes = kCipherHexLength / 2;  // 128
+
+bool IsHexText(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+}
+
+std::string HexEncode(const uint8_t* data, size_t size) {
+    std::string hex;
+    CryptoPP::StringSource source(data, size, true,
+                                  new CryptoPP::HexEncoder(new CryptoPP::StringSink(hex), true));
+    return hex;
+}
+
+// Callers check IsHexText and the even length first, so every character is
+// decoded.
+std::string HexDecode(std::string_view hex) {
+    std::string bytes;
+    CryptoPP::StringSource source(reinterpret_cast<const CryptoPP::byte*>(hex.data()), hex.size(),
+                                  true, new CryptoPP::HexDecoder(new CryptoPP::StringSink(bytes)));
+    return bytes;
+}
+
+// Collects one zero-terminated message of at most `size` bytes: stops when
+// the buffer is full or a zero byte has arrived, so a message sent in
+// several pieces is assembled but nothing that follows it is taken off the
+// connection. Returns the text before the zero byte (or all of it when the
+// peer stopped early without one), or nothing when no byte arrived.
+std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size) {
+    std::vector<uint8_t> buffer(size, 0);
+    size_t got = 0;
+    Deadline deadline(kSecureChannelTimeoutMs);
+    while (got < size) {
+        if (std::find(buffer.begin(), buffer.begin() + got, 0) != buffer.begin() + got) break;
+        int left = deadline.RemainingMs();
+        if (left == 0 || !socket.WaitReadable(left)) break;
+        ssize_t n = socket.ReceiveBytes(buffer.data() + got, size - got);
+        if (n <= 0) break;
+        got += size_t(n);
+    }
+    if (got == 0) return std::nullopt;
+    auto end = std::find(buffer.begin(), buffer.begin() + got, 0);
+    return std::string(buffer.begin(), end);
+}
+
+// The public key as the 320 hex characters of its X.509 DER form.
+std::string PublicKeyHex(const CryptoPP::RSA::PrivateKey& key) {
+    CryptoPP::RSA::PublicKey publicKey(key);
+    std::string der;
+    CryptoPP::StringSink sink(der);
+    publicKey.DEREncode(sink);
+    return HexEncode(reinterpret_cast<const uint8_t*>(der.data()), der.size());
+}
+
+}  // namespace
+
+bool SocketIPv4::StartSecureChannel() {
+    secureRole = kSecureRoleInitiating;
+    sessionKey.fill(0);
+    sessionIv.fill(0);
+    try {
+        CryptoPP::AutoSeededRandomPool random;
+        CryptoPP::RSA::PrivateKey privateKey;
+        std::string publicHex;
+        // A 1024-bit modulus with exponent 17 always encodes to 160 bytes;
+        // the check guards the fixed wire size should the library ever
+        // produce a shorter modulus.
+        for (int attempt = 0; attempt < 3 && publicHex.size() != kPublicKeyHexLength; ++attempt) {
+            privateKey.GenerateRandom(random, CryptoPP::MakeParameters("ModulusSize", int(kModulusBits))(
+                                                  "PublicExponent", CryptoPP::Integer(kPublicExponent)));
+            publicHex = PublicKeyHex(privateKey);
+        }
+        if (publicHex.size() != kPublicKeyHexLength) return false;
+
+        std::array<char, kPublicKeyBlobSize> blob{};
+        std::copy(publicHex.begin(), publicHex.end(), blob.begin());
+        if (SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
+
+        std::optional<std::string> reply = ReceiveMessage(*this, kCipherBlobSize);
+        if (!reply || reply->size() != kCipherHexLength || !IsHexText(*reply)) return false;
+        std::string cipher = HexDecode(*reply);
+        if (cipher.size() != kCipherBytes) return false;
+
+        CryptoPP::RSAES_OAEP_SHA_Decryptor decryptor(privateKey);
+        if (decryptor.FixedCiphertextLength() != kCipherBytes) return false;
+        std::vector<CryptoPP::byte> plain(decryptor.MaxPlaintextLength(kCipherBytes), 0);
+        CryptoPP::DecodingResult result =
+            decryptor.Decrypt(random, reinterpret_cast<const CryptoPP::byte*>(cipher.data()),
+                              kCipherBytes, plain.data());
+        if (!result.isValidCoding || result.messageLength < kSessionPlaintextLength) return false;
+
+        std::string_view text(reinterpret_cast<const char*>(plain.data()), kSessionPlaintextLength);
+        if (!IsHexText(text)) return false;
+        std::string key = HexDecode(text.substr(0, 32));
+        std::string iv = HexDecode(text.substr(32, 32));
+        std::copy(key.begin(), key.end(), sessionKey.begin());
+        std::copy(iv.begin(), iv.end(), sessionIv.begin());
+        return true;
+    } catch (...) {
+        // A library or transfer error is a failed exchange, not a crash of
+        // the login that runs it.
+        sessionKey.fill(0);
+        sessionIv.fill(0);
+        return false;
+    }
+}
+
+bool AnswerSecureChannel(SocketIPv4& socket, std::array<uint8_t, 16>* key,
+                         std::array<uint8_t, 16>* iv) {
+    socket.secureRole = SocketIPv4::kSecureRoleAnswering;
+    try {
+        std::optional<std::string> text = ReceiveMessage(socket, kPublicKeyBlobSize);
+        if (!text || text->empty() || text->size() % 2 != 0 || !IsHexText(*text)) return false;
+        std::string der = HexDecode(*text);
+
+        CryptoPP::AutoSeededRandomPool random;
+        CryptoPP::RSA::PublicKey publicKey;
+        CryptoPP::StringSource source(der, true);
+        publicKey.Load(source);
+        if (!publicKey.Validate(random, 1)) return false;
+
+        CryptoPP::RSAES_OAEP_SHA_Encryptor encryptor(publicKey);
+        // Only a 1024-bit key gives the 128-byte ciphertext the reply has
+        // room for.
+        if (encryptor.FixedCiphertextLength() != kCipherBytes) return false;
+
+        std::array<uint8_t, 32> secret{};
+        random.GenerateBlock(secret.data(), secret.size());
+        std::string plain = HexEncode(secret.data(), secret.size());  // key hex, then IV hex
+
+        std::vector<CryptoPP::byte> cipher(kCipherBytes, 0);
+        encryptor.Encrypt(random, reinterpret_cast<const CryptoPP::byte*>(plain.data()), plain.size(),
+                          cipher.data());
+        std::string cipherHex = HexEncode(cipher.data(), cipher.size());
+        std::array<char, kCipherBlobSize> blob{};
+        std::copy(cipherHex.begin(), cipherHex.end(), blob.begin());
+
+        if (socket.SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
+        if (key) std::copy(secret.begin(), secret.begin() + 16, key->begin());
+        if (iv) std::copy(secret.begin() + 16, secret.end(), iv->begin());
+        return true;
+    } catch (...) {
+        // An unreadable key: nothing is sent, the console times out or goes
+        // on with its hello.
+        return false;
+    }
+}
+
+}  // namespace ostiva
