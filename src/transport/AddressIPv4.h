@@ -51,6 +51,9 @@ public:
     // no IPv4 address.
     static AddressIPv4 Resolve(std::u16string_view host, uint16_t port);
     static AddressIPv4 Resolve(const StringStorage& host, uint16_t port);
+    static AddressIPv4 Resolve(const char16_t* host, uint16_t port) {
+        return Resolve(host ? std::u16string_view(host) : std::u16string_view(), port);
+    }
 
 private:
     uint32_t port_ = 0;  // a 16-bit port in a 32-bit slot
