@@ -1,0 +1,2 @@
+# Crypto++ is the independent oracle of the primitives' differential tests.
+target_link_libraries(${target} PRIVATE PkgConfig::CRYPTOPP)
