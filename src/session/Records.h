@@ -5,6 +5,10 @@
 // UTF-16LE slots of a fixed number of units, every byte a layout does not
 // name is zero. Readers take any number of bytes: what is missing reads as
 // zero, and a text slot is read up to its first zero unit or its end.
+// Builders cut a text that is longer than its slot (never splitting a
+// surrogate pair). Slots whose layout ends with a zero unit (login ID,
+// password, address and version; every text the server sends) keep that
+// unit; the report slots may be filled completely.
 
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +49,7 @@ inline constexpr size_t kLoginSize = 248;
 inline constexpr size_t kLoginReplySize = 28;
 inline constexpr size_t kAccountRequestSize = 2;
 inline constexpr size_t kAccountInfoSize = 492;
-inline constexpr size_t kCommandSize = 128;        // console-ready, create, delete, report customer
+inline constexpr size_t kCommandSize = 128;  // console-ready, create, delete, report customer
 inline constexpr size_t kReportContactSize = 2170;
 inline constexpr size_t kReceiveRecordSize = 128;  // every record of the receive loop
 
@@ -59,8 +63,12 @@ inline constexpr size_t kCustomerNameUnits = 31;
 inline constexpr size_t kEmailUnits = 30;
 inline constexpr size_t kPhoneUnits = 30;
 inline constexpr size_t kMemoUnits = 1024;
+inline constexpr size_t kLoginReplyDateUnits = 12;
+inline constexpr size_t kAccountTextUnits = 48;  // each of the five texts of AccountInfo
+inline constexpr size_t kStatusAddressUnits = 16;
+inline constexpr size_t kStatusTimeUnits = 20;
 
-// The type code at offset 0 of any record (0 when fewer than 2 bytes).
+// The type code at offset 0 of any record (a missing byte reads as zero).
 uint16_t ReadType(ByteView record);
 
 // ---- console to server ----
@@ -68,11 +76,11 @@ uint16_t ReadType(ByteView record);
 Bytes BuildHello();
 struct LoginRequest {
     bool forced = false;
-    std::u16string helperId;      // at most 47 units are sent
-    std::u16string password;      // at most 47 units are sent
+    std::u16string helperId;  // at most 47 units are sent
+    std::u16string password;  // at most 47 units are sent
     uint16_t osCode = 0;
-    std::u16string localAddress;  // "%d.%d.%d.%d", or empty
-    std::u16string clientVersion; // at most 9 units are sent
+    std::u16string localAddress;   // "%d.%d.%d.%d", or empty
+    std::u16string clientVersion;  // at most 9 units are sent
 };
 Bytes BuildLogin(const LoginRequest& request);
 LoginRequest ReadLogin(ByteView record);
