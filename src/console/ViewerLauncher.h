@@ -1,0 +1,51 @@
+#pragma once
+// Starting the viewer: one new process per launch, given the shared settings
+// file and the access code on its command line, then forgotten. The console
+// neither waits for a viewer nor ends it, and viewers outlive the console.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ostiva {
+
+class ViewerLauncher {
+  public:
+    virtual ~ViewerLauncher() = default;
+    // Starts one viewer for the code. False with the system's reason in
+    // `error` when the program could not be started.
+    virtual bool LaunchViewer(int32_t code, std::u16string* error) = 0;
+};
+
+// The viewer's argument vector: "<dir>/ostiviewer", "-optionsfile=<dir>/info.dat"
+// and "-code=<n>", as UTF-8. Each path stays one argument whatever it holds;
+// no shell ever reads them.
+std::vector<std::string> ViewerArguments(std::u16string_view programDir, int32_t code);
+
+// Starts the real program beside the console.
+//
+// The viewer is started by a double fork: an intermediate child forks the
+// viewer and exits at once, and is reaped here, so the viewer is adopted by
+// init (or the nearest subreaper) and never lingers as our zombie. No process-
+// wide SIGCHLD handling is needed, so other code that waits for its own
+// children is not disturbed. A close-on-exec pipe carries the errno of a failed
+// exec back, so a missing or non-executable program is reported; the launch
+// returns as soon as the viewer has been exec'd.
+//
+// The viewer inherits the console's environment, current directory and
+// standard streams, and nothing else: every other descriptor is marked
+// close-on-exec in the child (whatever library opened it), signal
+// dispositions are reset and no signal is blocked.
+class ProcessViewerLauncher : public ViewerLauncher {
+  public:
+    // With an empty `programDir` the directory of the running program is
+    // worked out afresh at every launch.
+    explicit ProcessViewerLauncher(std::u16string programDir = {});
+
+    bool LaunchViewer(int32_t code, std::u16string* error) override;
+
+  private:
+    std::u16string programDir_;
+};
+
+}  // namespace ostiva

@@ -1,0 +1,19 @@
+#pragma once
+// The working directories beside the program, prepared when the main window
+// opens: "imgs" (where the viewers put the connected codes' pictures) is made
+// and emptied, "capture", "record" and "chat" are made for the viewers.
+// Every failure is ignored: a missing directory only means a missing picture.
+
+#include <string_view>
+
+namespace ostiva {
+
+// Makes "<dir>/imgs", empties it, then makes "<dir>/capture", "<dir>/record"
+// and "<dir>/chat". Existing directories and their contents are kept.
+void PrepareWorkDirectories(std::u16string_view programDir);
+
+// Deletes every file directly in `directory`. Subdirectories (and whatever
+// they hold) stay; a symbolic link is removed, never followed.
+void ClearImageDir(std::u16string_view directory);
+
+}  // namespace ostiva

@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include "ConsoleFakes.h"
+#include "console/ConsoleLogic.h"
+#include "console/OsNames.h"
+
+using namespace ostiva;
+using namespace ostiva::testing;
+
+namespace {
+
+class ReportPanel : public ::testing::Test {
+  protected:
+    ReportPanel() : logic(view, commands, launcher, dir.wide()) {}
+
+    // A connected code with the given addresses and version, shown in the panel.
+    void ShowConnected(std::u16string first, std::u16string second, uint16_t osCode) {
+        logic.OnCodeCreated(5);
+        wire::CodeStatus status;
+        status.code = 5;
+        status.state = static_cast<uint16_t>(AccessCodeState::Connected);
+        status.firstAddress = std::move(first);
+        status.secondAddress = std::move(second);
+        status.osCode = osCode;
+        logic.OnCodeStatus(status);
+    }
+
+    ScratchDir dir;
+    FakeView view;
+    FakeCommands commands;
+    RecordingLauncher launcher;
+    ConsoleLogic logic;
+};
+
+}  // namespace
+
+TEST_F(ReportPanel, AddressLineNeedsTheFirstAddress) {
+    ShowConnected(u"", u"10.0.0.2", 0);
+    EXPECT_EQ(view.texts[ConsoleControl::Address], u"");
+    logic.OnCodeStatus([] {
+        wire::CodeStatus s;
+        s.code = 5;
+        s.state = 2;
+        s.firstAddress = u"198.51.100.7";
+        s.secondAddress = u"10.0.0.2";
+        return s;
+    }());
+    EXPECT_EQ(view.texts[ConsoleControl::Address], u"198.51.100.7 / 10.0.0.2");
+    EXPECT_GT(view.invalidations, 0);
+}
+
+TEST_F(ReportPanel, OsNamesCoverTheTableAndNothingBeyond) {
+    EXPECT_EQ(OsDisplayName(0), u"");
+    EXPECT_EQ(OsDisplayName(1), u"Windows 2000");
+    EXPECT_EQ(OsDisplayName(4), u"Windows Server 2003 R2");
+    EXPECT_EQ(OsDisplayName(12), u"Windows 8.1");
+    EXPECT_EQ(OsDisplayName(14), u"Windows 10");
+    EXPECT_EQ(OsDisplayName(15), u"");
+    EXPECT_EQ(OsDisplayName(0xFFFF), u"");
+    ShowConnected(u"a", u"b", 15);
+    EXPECT_EQ(view.texts[ConsoleControl::OsName], u"");
+}
+
+TEST_F(ReportPanel, PanelFieldsComeFromTheEntry) {
+    ShowConnected(u"a", u"b", 8);
+    view.Type(ConsoleControl::ReportCompany, u"Acme");
+    view.Type(ConsoleControl::ReportMemo, u"line 1\r\nline 2");
+    logic.OnListItemChanged();
+    view.Type(ConsoleControl::ReportCompany, u"overwritten");
+    view.Type(ConsoleControl::ReportMemo, u"overwritten");
+    logic.ShowReport(0);
+    EXPECT_EQ(view.texts[ConsoleControl::ReportCompany], u"Acme");
+    EXPECT_EQ(view.texts[ConsoleControl::ReportMemo], u"line 1\r\nline 2");
+    EXPECT_EQ(view.texts[ConsoleControl::OsName], u"Windows 7");
+    // A position outside the list shows nothing and reads nothing.
+    const int before = view.invalidations;
+    logic.ShowReport(1);
+    logic.ShowReport(-1);
+    EXPECT_EQ(view.invalidations, before);
+}
+
+TEST_F(ReportPanel, CustomerUrlGoesToTheClipboardEvenWhenEmpty) {
+    view.clipboard = u"old";
+    logic.OnCopyCustomerUrl();
+    EXPECT_EQ(view.clipboard, u"");
+    ConsoleAccount account;
+    account.customerUrl = u"https://help.example.com/c/42";
+    logic.Open(account);
+    logic.OnCopyCustomerUrl();
+    EXPECT_EQ(view.clipboard, u"https://help.example.com/c/42");
+}
