@@ -76,25 +76,33 @@ void SocketIPv4::RecordAddresses(int fd) {
 bool SocketIPv4::Connect(const AddressIPv4& address) { return Connect(address, -1); }
 
 bool SocketIPv4::Connect(const AddressIPv4& address, int timeoutMs) {
-    bool timedOut = false;
-    if (ConnectOnce(address, timeoutMs, &timedOut)) {
+    ConnectResult result = ConnectOnce(address, timeoutMs);
+    if (result == ConnectResult::Connected) {
         AutoLock guard(&lock_);
         peerAddress_ = std::make_unique<AddressIPv4>(address);
         return true;
     }
-    // The handle is still trying; a fresh one is the only clean state.
-    if (timedOut) Reopen();
+    // A socket whose connect failed or is still pending cannot portably be
+    // connected again; the next attempt (the proxy chain's) gets a fresh one.
+    if (result == ConnectResult::Failed) ReplaceHandle(false);
     return false;
 }
 
-bool SocketIPv4::ConnectOnce(const AddressIPv4& address, int timeoutMs, bool* timedOut) {
+SocketIPv4::ConnectResult SocketIPv4::ConnectOnce(const AddressIPv4& address, int timeoutMs) {
     int fd = GetHandle();
-    if (fd == kNoSocket || shutdownRequested_.load()) return false;
+    if (fd == kNoSocket || shutdownRequested_.load()) return ConnectResult::NotStarted;
+    // A connected handle is left alone, whatever the system would do with a
+    // second connect.
+    sockaddr_in current;
+    socklen_t currentLength = sizeof current;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&current), &currentLength) == 0) {
+        return ConnectResult::NotStarted;
+    }
 
     // The connect always runs non-blocking and is waited for with poll, so a
     // time limit and an abort by Shutdown() work the same way.
     int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return false;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return ConnectResult::NotStarted;
 
     sockaddr_in target = address.ToSockaddr();
     int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
@@ -107,9 +115,7 @@ bool SocketIPv4::ConnectOnce(const AddressIPv4& address, int timeoutMs, bool* ti
         } else {
             Deadline deadline(timeoutMs);
             int events = PollFor(fd, POLLOUT, deadline);
-            if (events == 0) {
-                *timedOut = true;
-            } else if (events > 0) {
+            if (events > 0) {
                 int error = 0;
                 socklen_t length = sizeof error;
                 if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
@@ -124,7 +130,8 @@ bool SocketIPv4::ConnectOnce(const AddressIPv4& address, int timeoutMs, bool* ti
         }
     }
     ::fcntl(fd, F_SETFL, flags);
-    return connected && !shutdownRequested_.load();
+    return connected && !shutdownRequested_.load() ? ConnectResult::Connected
+                                                   : ConnectResult::Failed;
 }
 
 void SocketIPv4::AdoptHandle(int fd) {
@@ -149,14 +156,18 @@ int SocketIPv4::ReleaseHandle() {
     return handle_.exchange(kNoSocket, std::memory_order_acq_rel);
 }
 
-void SocketIPv4::Reopen() {
+void SocketIPv4::Reopen() { ReplaceHandle(true); }
+
+void SocketIPv4::ReplaceHandle(bool forgetAddresses) {
     int fresh = OpenTcpSocket();
     AutoLock guard(&lock_);
     CloseHandle();
     handle_.store(fresh, std::memory_order_release);
     ownsHandle_ = true;
-    localAddress_.reset();
-    peerAddress_.reset();
+    if (forgetAddresses) {
+        localAddress_.reset();
+        peerAddress_.reset();
+    }
 }
 
 void SocketIPv4::Shutdown() {

@@ -53,12 +53,14 @@ public:
     // ---- connection ----
 
     // Connects to the address, blocking as long as the system's connect
-    // does (Shutdown() from another thread aborts it). False on failure,
-    // with the peer address unchanged; true records the peer address.
+    // does (Shutdown() from another thread aborts it). True records the peer
+    // address. False leaves the peer address as it was and puts a fresh
+    // unconnected handle in place of the failed one, so the object can be
+    // connected again (a socket whose connect failed cannot portably be
+    // reused); that replacement throws SocketException like the constructor.
+    // A handle that is already connected is left alone and gives false.
     bool Connect(const AddressIPv4& address);
-    // The same, giving up after `timeoutMs` (negative: no limit). A timed-out
-    // attempt leaves a fresh unconnected handle in place of the one that was
-    // still connecting, so the object can be used again.
+    // The same, giving up after `timeoutMs` (negative: no limit).
     bool Connect(const AddressIPv4& address, int timeoutMs);
 
     // Closes the held handle (when owned) and takes `fd`, a connected
@@ -166,7 +168,12 @@ private:
     void RaiseSendFailed() const;
     void RaiseRecvFailed() const;
 
-    bool ConnectOnce(const AddressIPv4& address, int timeoutMs, bool* timedOut);
+    // NotStarted: the handle was not touched (none, cancelled, or already
+    // connected). Failed: the attempt spoiled the handle.
+    enum class ConnectResult { Connected, NotStarted, Failed };
+    ConnectResult ConnectOnce(const AddressIPv4& address, int timeoutMs);
+    // Closes the held handle (when owned) and opens a fresh one.
+    void ReplaceHandle(bool forgetAddresses);
 
     WsaStartup wsa_;
     // Guards the two address records, and the handle while it is replaced or

@@ -1,0 +1,4 @@
+# The key-exchange tests check the console against an independent RSA-OAEP
+# implementation.
+find_package(OpenSSL REQUIRED)
+target_link_libraries(${target} PRIVATE OpenSSL::Crypto)
