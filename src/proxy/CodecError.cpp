@@ -14,12 +14,16 @@ const char* DescribeCodecError(CodecError error) {
             return "the proxy user ID and password are too long";
         case CodecError::ReplyTooLarge:
             return "the proxy reply header exceeds 4096 bytes";
+        case CodecError::ReplyHasNul:
+            return "the proxy reply header contains a zero byte";
         case CodecError::StatusLineMalformed:
             return "the proxy reply has no status code";
         case CodecError::ContentLengthMalformed:
             return "the proxy reply has a bad Content-Length";
         case CodecError::ChallengeMissing:
             return "the proxy reply carries no challenge header";
+        case CodecError::ChallengeUnterminated:
+            return "the proxy challenge header has no line end";
         case CodecError::ChallengeTooLong:
             return "the proxy challenge exceeds 1023 bytes";
         case CodecError::SchemeTooLong:

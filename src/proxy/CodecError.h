@@ -18,14 +18,16 @@ enum class CodecError {
 
     // CONNECT replies
     ReplyTooLarge,        // no blank line within the reply-header limit
+    ReplyHasNul,          // a zero byte inside the reply header
     StatusLineMalformed,  // no status code where the status line should carry one
     ContentLengthMalformed,
-    ChallengeMissing,  // none of the challenge header names occurs
-    ChallengeTooLong,  // challenge value over 1023 bytes
-    SchemeTooLong,     // scheme word over 15 bytes
-    SchemeUnknown,     // a scheme this console does not speak
-    NtlmWordMissing,   // second-round challenge lacks "NTLM" or its token
-    NtlmWordTooLong,   // a second-round word over 511 bytes
+    ChallengeMissing,       // none of the challenge header names occurs
+    ChallengeUnterminated,  // no "\r\n" after the challenge value
+    ChallengeTooLong,       // challenge value over 1023 bytes
+    SchemeTooLong,          // scheme word over 15 bytes
+    SchemeUnknown,          // a scheme this console does not speak
+    NtlmWordMissing,        // second-round challenge lacks "NTLM" or its token
+    NtlmWordTooLong,        // a second-round word over 511 bytes
 
     // NTLM
     NtlmNameTooLong,        // domain, user or workstation over 32 UTF-16 units
