@@ -7,7 +7,7 @@ packages=(
   # toolchain
   cmake ninja-build g++ pkg-config make git
   # core libraries
-  libcrypto++-dev libssl-dev nlohmann-json3-dev libsqlite3-dev libcpp-httplib-dev
+  libcrypto++-dev libssl-dev nlohmann-json3-dev libsqlite3-dev libcpp-httplib-dev zlib1g-dev
   libproxy-dev libproxy1-plugin-webkit libproxy-tools
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "console/OsNames.h"
 #include "console/WorkDirectories.h"
+#include "session/OsCode.h"
 #include "util/Format.h"
 #include "util/Utf.h"
 
@@ -248,7 +248,7 @@ void ConsoleLogic::ShowReport(int32_t position) {
                          entry.firstAddress.empty()
                              ? std::u16string()
                              : FormatWide(u"%s / %s", {entry.firstAddress, entry.secondAddress}));
-    view_.SetControlText(ConsoleControl::OsName, OsDisplayName(entry.osCode));
+    view_.SetControlText(ConsoleControl::OsName, OsCodeName(entry.osCode));
     view_.SetControlText(ConsoleControl::ReportCompany, entry.company);
     view_.SetControlText(ConsoleControl::ReportName, entry.customerName);
     view_.SetControlText(ConsoleControl::ReportEmail, entry.email);

@@ -2,7 +2,6 @@
 
 #include "ConsoleFakes.h"
 #include "console/ConsoleLogic.h"
-#include "console/OsNames.h"
 
 using namespace ostiva;
 using namespace ostiva::testing;
@@ -49,16 +48,14 @@ TEST_F(ReportPanel, AddressLineNeedsTheFirstAddress) {
     EXPECT_GT(view.invalidations, 0);
 }
 
-TEST_F(ReportPanel, OsNamesCoverTheTableAndNothingBeyond) {
-    EXPECT_EQ(OsDisplayName(0), u"");
-    EXPECT_EQ(OsDisplayName(1), u"Windows 2000");
-    EXPECT_EQ(OsDisplayName(4), u"Windows Server 2003 R2");
-    EXPECT_EQ(OsDisplayName(12), u"Windows 8.1");
-    EXPECT_EQ(OsDisplayName(14), u"Windows 10");
-    EXPECT_EQ(OsDisplayName(15), u"");
-    EXPECT_EQ(OsDisplayName(0xFFFF), u"");
-    ShowConnected(u"a", u"b", 15);
-    EXPECT_EQ(view.texts[ConsoleControl::OsName], u"");
+TEST_F(ReportPanel, OsLineIsEmptyOutsideTheTable) {
+    ShowConnected(u"a", u"b", 14);
+    EXPECT_EQ(view.texts[ConsoleControl::OsName], u"Windows 10");
+    for (uint16_t code : {uint16_t(0), uint16_t(15), uint16_t(0xFFFF)}) {
+        logic.DropCodes();
+        ShowConnected(u"a", u"b", code);
+        EXPECT_EQ(view.texts[ConsoleControl::OsName], u"") << code;
+    }
 }
 
 TEST_F(ReportPanel, PanelFieldsComeFromTheEntry) {
