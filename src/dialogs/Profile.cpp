@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -62,9 +63,11 @@ LoadedFile LoadFile(const std::string& path) {
     }
     // The size may change while we read: read at most one byte past the limit
     // to notice a file that grew beyond it.
-    std::string bytes(Profile::kMaxFileSize + 1, '\0');
+    constexpr size_t kReadLimit = Profile::kMaxFileSize + 1;
+    std::string bytes(static_cast<size_t>(file.info.st_size) + 1, '\0');
     size_t total = 0;
-    while (total < bytes.size()) {
+    while (total < kReadLimit) {
+        if (total == bytes.size()) bytes.resize(std::min(bytes.size() * 2, kReadLimit));
         ssize_t n = ::read(fd, bytes.data() + total, bytes.size() - total);
         if (n < 0) {
             if (errno == EINTR) continue;
