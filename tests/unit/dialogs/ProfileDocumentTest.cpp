@@ -222,16 +222,3 @@ TEST(ProfileDocumentSet, Utf16FileEndingInAStrayByteTakesNoNewLineAtItsEnd) {
 TEST(ProfileDocumentSet, Utf8MarkIsKept) {
     EXPECT_EQ(AfterSet("\xEF\xBB\xBF[a]\nk=v\n", u"a", u"k", u"w"), "\xEF\xBB\xBF[a]\nk=w\n");
 }
-
-TEST(ProfileDocumentSet, ReadBackGivesWhatWasSet) {
-    ProfileDocument document = ProfileDocument::Parse("[x]\ny=1\n[helper]\nid=a\n[x]\nz=2\n");
-    ASSERT_TRUE(document.Set(u"x", u"z", u"3"));
-    ASSERT_TRUE(document.Set(u"x", u"new", u"4"));
-    ASSERT_TRUE(document.Set(u"helper", u"pw", u" spaced "));
-    ProfileDocument again = ProfileDocument::Parse(document.Serialize());
-    EXPECT_EQ(again.Find(u"x", u"z"), u"3");
-    EXPECT_EQ(again.Find(u"x", u"new"), u"4");
-    EXPECT_EQ(again.Find(u"x", u"y"), u"1");
-    EXPECT_EQ(again.Find(u"helper", u"pw"), u"spaced");  // as Windows reads it
-    EXPECT_EQ(again.Find(u"helper", u"id"), u"a");
-}

@@ -228,18 +228,6 @@ TEST(ReportContactRecord, SlotsStandAtTheirOffsetsAndFillCompletely) {
     EXPECT_EQ(ReadReportContact(BuildReportContact(report)).memo.size(), 1024u);
 }
 
-TEST(ReportContactRecord, ShortTextsEndWithZeroAndRestIsZero) {
-    ReportContact report;
-    report.email = u"a@b.example";
-    report.phone = u"03-1234";
-    report.memo = u"line 1\r\nline 2";
-    Bytes record = BuildReportContact(report);
-    EXPECT_TRUE(AllZero(record, 2 + 2 * 11, 62));
-    EXPECT_TRUE(AllZero(record, 62 + 2 * 7, 122));
-    EXPECT_TRUE(AllZero(record, 122 + 2 * 14, 2170));
-    EXPECT_EQ(ReadReportContact(record).memo, report.memo);
-}
-
 TEST(DeleteCodeRecord, CodeAtOffsetEight) {
     Bytes record = BuildDeleteCode(123456789);
     EXPECT_EQ(U16At(record, 0), MSG_DELETE_CODE);
