@@ -1,0 +1,79 @@
+#include "controls/Translations.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QTranslator>
+#include <memory>
+
+#include "controls/FontFallbacks.h"
+
+namespace ostiva {
+
+namespace {
+
+struct Installed {
+    std::unique_ptr<QTranslator> translator;
+    UiLanguage language = UiLanguage::English;
+    QFont originalFont;
+    bool fontChanged = false;
+};
+
+Installed& State() {
+    static Installed state;
+    return state;
+}
+
+}  // namespace
+
+UiLanguage Translations::LanguageFor(const QLocale& locale) {
+    for (const QString& name : locale.uiLanguages()) {
+        const QLocale::Language language = QLocale(name).language();
+        if (language == QLocale::Japanese) return UiLanguage::Japanese;
+        if (language == QLocale::English) return UiLanguage::English;
+    }
+    return locale.language() == QLocale::Japanese ? UiLanguage::Japanese : UiLanguage::English;
+}
+
+UiLanguage Translations::Install(QApplication& app) {
+    return Install(app, QLocale::system());
+}
+
+UiLanguage Translations::Install(QApplication& app, const QLocale& locale) {
+    Installed& state = State();
+    if (state.translator) {
+        QCoreApplication::removeTranslator(state.translator.get());
+        state.translator.reset();
+    }
+    if (state.fontChanged) {
+        app.setFont(state.originalFont);
+        state.fontChanged = false;
+    }
+
+    const UiLanguage language = LanguageFor(locale);
+    auto translator = std::make_unique<QTranslator>();
+    const QString file = language == UiLanguage::Japanese ? QStringLiteral(":/i18n/ostiva_ja.qm")
+                                                          : QStringLiteral(":/i18n/ostiva_en.qm");
+    // Without a translation the English source texts are shown, which is
+    // still a working console.
+    if (translator->load(file)) {
+        QCoreApplication::installTranslator(translator.get());
+        state.translator = std::move(translator);
+    }
+
+    FontFallbacks::InstallSubstitutions();
+    if (language == UiLanguage::Japanese) {
+        state.originalFont = app.font();
+        QFont font = state.originalFont;
+        font.setFamilies({FontFallbacks::Resolve(QStringLiteral("MS PGothic"))});
+        app.setFont(font);
+        state.fontChanged = true;
+    }
+    state.language = language;
+    return language;
+}
+
+UiLanguage Translations::Current() {
+    return State().language;
+}
+
+}  // namespace ostiva
