@@ -11,6 +11,16 @@ namespace ostiva {
 
 namespace {
 
+// The message boxes' standard buttons are labelled by Qt under this context;
+// the console's translations carry them so that a Japanese message box is
+// Japanese throughout. Listed here for lupdate.
+[[maybe_unused]] const char* const kMessageBoxButtons[] = {
+    QT_TRANSLATE_NOOP("QPlatformTheme", "OK"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "Cancel"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "&Yes"),
+    QT_TRANSLATE_NOOP("QPlatformTheme", "&No"),
+};
+
 struct Installed {
     std::unique_ptr<QTranslator> translator;
     UiLanguage language = UiLanguage::English;

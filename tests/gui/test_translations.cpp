@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QAbstractButton>
 #include <QFontDatabase>
+#include <QMessageBox>
 #include <QTest>
 
 #include "controls/Translations.h"
@@ -26,6 +28,7 @@ class TranslationsTest : public QObject {
     void englishTextsOtherwise();
     void sourceTextsMatchTheStringTable();
     void japaneseUsesAJapaneseFont();
+    void messageBoxButtonsFollowTheLanguage();
 };
 
 void TranslationsTest::languageFollowsTheLocale() {
@@ -104,6 +107,20 @@ void TranslationsTest::japaneseUsesAJapaneseFont() {
     QCOMPARE(App().font().family(), QStringLiteral("Noto Sans CJK JP"));
     Translations::Install(App(), QLocale(QStringLiteral("en_GB")));
     QCOMPARE(App().font().family(), before);
+}
+
+void TranslationsTest::messageBoxButtonsFollowTheLanguage() {
+    Translations::Install(App(), QLocale(QStringLiteral("ja_JP")));
+    {
+        QMessageBox box(QMessageBox::Question, QString(), UiText(StringId::ConfirmExit),
+                        QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+    }
+    Translations::Install(App(), QLocale(QStringLiteral("en_US")));
+    QMessageBox box(QMessageBox::Question, QString(), UiText(StringId::ConfirmExit),
+                    QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Yes"));
 }
 
 QTEST_MAIN(TranslationsTest)
