@@ -1,6 +1,5 @@
 #include <QApplication>
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QTest>
 
 #include "controls/DialogUnits.h"
@@ -14,7 +13,6 @@ class DialogUnitsTest : public QObject {
     void baseUnitsFromMetrics();
     void convertsTemplateRectangles();
     void templateFontsPerLanguage();
-    void measuredUnitsFollowTheFont();
 };
 
 void DialogUnitsTest::mulDivRoundsHalvesAwayFromZero() {
@@ -69,18 +67,6 @@ void DialogUnitsTest::templateFontsPerLanguage() {
         installed.contains(QStringLiteral("Noto Sans CJK JP"))) {
         QCOMPARE(japanese.family(), QStringLiteral("Noto Sans CJK JP"));
     }
-}
-
-void DialogUnitsTest::measuredUnitsFollowTheFont() {
-    QFont font = DialogUnits::WindowsFont(QStringLiteral("Verdana"), 8, 96);
-    const DialogUnits small(font);
-    font.setPixelSize(22);
-    const DialogUnits large(font);
-    QCOMPARE(small.Base().y, QFontMetrics(small.Font()).height());
-    QVERIFY(small.Base().x >= 4 && small.Base().x <= 9);
-    // Twice the font, about twice the units (rounding and hinting aside).
-    QVERIFY(large.Base().x >= 2 * small.Base().x - 2 && large.Base().x <= 2 * small.Base().x + 2);
-    QVERIFY(large.Base().y >= 2 * small.Base().y - 3 && large.Base().y <= 2 * small.Base().y + 3);
 }
 
 QTEST_MAIN(DialogUnitsTest)

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDialog>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSignalSpy>
@@ -69,6 +70,7 @@ class PictureButtonTest : public QObject {
     void doubleClickGivesTwoClicks();
     void colorsFollowThePalette();
     void setPicturesResults();
+    void blackFrameFollowsTheDefaultButton();
 };
 
 void PictureButtonTest::layoutPutsPictureBesideCaption() {
@@ -305,6 +307,36 @@ void PictureButtonTest::setPicturesResults() {
     QCOMPARE(button.SetPictures(QImage(), SquarePicture()), 0);
     QVERIFY(!button.HasPicture());
     QCOMPARE(At(button.Draw({}), 16, 8), kFace);
+}
+
+void PictureButtonTest::blackFrameFollowsTheDefaultButton() {
+    QDialog dialog;
+    dialog.resize(200, 60);
+    auto* login = new CThemedPictureButton(QStringLiteral("Login"), &dialog);
+    auto* cancel = new CThemedPictureButton(QStringLiteral("Cancel"), &dialog);
+    login->setGeometry(10, 10, 80, 24);
+    cancel->setGeometry(100, 10, 80, 24);
+    for (CThemedPictureButton* button : {login, cancel}) {
+        button->setPalette(TestPalette());
+        button->SetFlatLook(false);
+    }
+    login->setDefault(true);
+    dialog.show();
+    dialog.activateWindow();
+    if (!QTest::qWaitForWindowActive(&dialog, 5000)) QSKIP("no active window on this platform");
+
+    const auto framed = [](QWidget* button) {
+        return At(button->grab().toImage(), 0, 0) == QColor(Qt::black);
+    };
+    login->setFocus(Qt::TabFocusReason);
+    QVERIFY(framed(login));
+    QVERIFY(!framed(cancel));
+    // Tabbing to another push button makes it the default, and the frame
+    // goes with it.
+    cancel->setFocus(Qt::TabFocusReason);
+    QVERIFY(cancel->isDefault());
+    QVERIFY(framed(cancel));
+    QVERIFY(!framed(login));
 }
 
 QTEST_MAIN(PictureButtonTest)

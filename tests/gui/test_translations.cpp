@@ -1,5 +1,5 @@
-#include <QApplication>
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QTest>
