@@ -183,14 +183,22 @@ int CSideBannerWnd::TextLeft() const {
     return icon_.isNull() ? 0 : spacings_.titleAlong + icon_.width();
 }
 
+QPoint CSideBannerWnd::TitleAt(int textLeft, int top) const {
+    return QPoint(textLeft + spacings_.titleAlong, top + spacings_.titleAcross + 3);
+}
+
+QPoint CSideBannerWnd::SubtitleAt(int textLeft, int top) const {
+    return QPoint(textLeft + spacings_.titleAlong + spacings_.subtitleIndent,
+                  top + spacings_.titleAcross + spacings_.subtitleGap +
+                      std::abs(FontHeight(titleFont_, logicalDpiY())));
+}
+
 QPoint CSideBannerWnd::TitleOrigin() const {
-    return QPoint(TextLeft() + spacings_.titleAlong, spacings_.titleAcross + 3);
+    return TitleAt(TextLeft(), 0);
 }
 
 QPoint CSideBannerWnd::SubtitleOrigin() const {
-    return QPoint(TextLeft() + spacings_.titleAlong + spacings_.subtitleIndent,
-                  spacings_.titleAcross + spacings_.subtitleGap +
-                      std::abs(FontHeight(titleFont_, logicalDpiY())));
+    return SubtitleAt(TextLeft(), 0);
 }
 
 void CSideBannerWnd::DrawBannerBackground(QPainter& painter, const QRect& area) const {
@@ -218,10 +226,8 @@ int CSideBannerWnd::DrawBannerIcon(QPainter& painter, const QRect& area) const {
 
 void CSideBannerWnd::DrawBannerContent(QPainter& painter, const QRect& area, int textLeft) const {
     constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
-    const QPoint title(textLeft + spacings_.titleAlong, area.top() + spacings_.titleAcross + 3);
-    const QPoint subtitle(title.x() + spacings_.subtitleIndent,
-                          area.top() + spacings_.titleAcross + spacings_.subtitleGap +
-                              std::abs(FontHeight(titleFont_, logicalDpiY())));
+    const QPoint title = TitleAt(textLeft, area.top());
+    const QPoint subtitle = SubtitleAt(textLeft, area.top());
     // Each line at a fixed point, cut at the band's edges.
     painter.setFont(titleFont_);
     painter.setPen(titleColor_);

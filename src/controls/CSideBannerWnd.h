@@ -13,6 +13,8 @@
 //     banner.SetBannerIcon(Pictures::IconPixmap(Pictures::LoginIcon, 32));
 //     banner.SetTitle(UiText(StringId::LoginBannerTitle));
 //     banner.SetSubtitle(UiText(StringId::LoginBannerSubtitle));
+// The band becomes a child of the window: keep it as a member of the window
+// class (members go before the window's children) or create it with new.
 
 #include <QColor>
 #include <QFont>
@@ -115,6 +117,8 @@ class CSideBannerWnd : public QWidget {
     void MoveDialogChildren(int dy);
     void GrowDialog(int dy);
     int TextLeft() const;
+    QPoint TitleAt(int textLeft, int top) const;
+    QPoint SubtitleAt(int textLeft, int top) const;
 
     QPointer<QWidget> dialog_;
     int height_ = kDefaultHeight;
