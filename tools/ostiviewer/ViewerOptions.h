@@ -8,9 +8,9 @@
 
 namespace ostiva::viewer {
 
-// Each key of section "options" with its value (the dialog's default when the
-// key is missing), in a fixed order: viewonly, autorec, fitwindow, scale_num,
-// scale_den, 8bit, quality, compresslevel.
-std::vector<std::pair<std::string, std::string>> ReadViewerOptions(const std::string& path);
+// Each key of section "options" with its value (the settings dialog's
+// default when the key is missing), in a fixed order: viewonly, autorec,
+// fitwindow, scale_num, scale_den, 8bit, quality, compresslevel.
+std::vector<std::pair<std::string, int>> ReadViewerOptions(const std::string& path);
 
 }  // namespace ostiva::viewer

@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
     record["code"] = line->code;
     record["optionsfile"] = line->optionsFile;
     for (const auto& [key, value] : options) {
-        summary += " " + key + "=" + value;
+        summary += " " + key + "=" + std::to_string(value);
         record["options"][key] = value;
     }
     std::printf("%s\n", summary.c_str());

@@ -98,7 +98,7 @@ class ViewerProgram : public ::testing::Test {
     ViewerProgram() {
         fs::create_directory(dir);
         fs::create_symlink(OSTIVIEWER_PATH, dir / "ostiviewer");
-        std::ofstream(dir / "info.dat") << "[options]\r\nviewonly=1\r\nquality=6\r\n";
+        std::ofstream(dir / "info.dat") << "[Options]\r\nViewOnly=1\r\nquality=6\r\n";
     }
 
     ScratchDir scratch{"viewer"};
@@ -130,9 +130,9 @@ TEST_F(ViewerProgram, ReadyStartsTheViewerWhosePictureTheTimerThenShows) {
               (nlohmann::json{(dir / "ostiviewer").string(),
                               "-optionsfile=" + (dir / "info.dat").string(), "-code=123045"}));
     EXPECT_EQ(log[0]["code"], 123045);
-    EXPECT_EQ(log[0]["options"]["viewonly"], "1");
-    EXPECT_EQ(log[0]["options"]["quality"], "6");
-    EXPECT_EQ(log[0]["options"]["fitwindow"], "1");
+    EXPECT_EQ(log[0]["options"]["viewonly"], 1);
+    EXPECT_EQ(log[0]["options"]["quality"], 6);
+    EXPECT_EQ(log[0]["options"]["fitwindow"], 1);
 
     const fs::path picture = dir / "imgs" / "123045.png";
     EXPECT_TRUE(WaitFor([&] { return fs::exists(picture); }));

@@ -381,22 +381,6 @@ TEST_F(CodeList, ClickOnEmptySpaceDisablesDeleteOnly) {
     EXPECT_EQ(logic.selectedIndex(), -1);
 }
 
-TEST_F(CodeList, ClickEnablesByStateAsTheMenuExpects) {
-    Create({1, 2, 3});  // list: 3 2 1
-    logic.OnCodeStatus(Status(3, AccessCodeState::Ready));
-    logic.OnCodeStatus(Status(2, AccessCodeState::Ended));
-    logic.OnListClick(2);  // Waiting
-    EXPECT_TRUE(logic.deleteEnabled());
-    EXPECT_FALSE(logic.connectEnabled());
-    EXPECT_FALSE(logic.saveEnabled());
-    logic.OnListClick(0);  // Ready
-    EXPECT_TRUE(logic.deleteEnabled() && logic.connectEnabled() && logic.saveEnabled());
-    logic.OnListClick(1);  // Ended
-    EXPECT_TRUE(logic.deleteEnabled());
-    EXPECT_FALSE(logic.connectEnabled());
-    EXPECT_TRUE(logic.saveEnabled());
-}
-
 TEST_F(CodeList, ConnectedPictureWaitsForItsFileAndTheTimerPicksItUp) {
     Create({1, 2});  // list: 2 1
     logic.OnCodeStatus(ConnectedStatus(2));
@@ -417,19 +401,6 @@ TEST_F(CodeList, ConnectedPictureWaitsForItsFileAndTheTimerPicksItUp) {
     const int shows = view.listShows;
     logic.OnTimer(ConsoleLogic::kCodeListTimerId);
     EXPECT_EQ(view.listShows, shows);  // nothing connected: no rebuild
-}
-
-TEST_F(CodeList, EndedStoresTheEndTimeAndShowsTheReport) {
-    Create({8});
-    logic.OnCodeStatus(ConnectedStatus(8));
-    wire::CodeStatus ended = Status(8, AccessCodeState::Ended);
-    ended.timeText = u"2024-05-01 10:30:00";
-    ended.firstAddress = u"ignored";
-    logic.OnCodeStatus(ended);
-    EXPECT_EQ(logic.codes()[0].endTime, u"2024-05-01 10:30:00");
-    EXPECT_EQ(logic.codes()[0].firstAddress, u"203.0.113.5");
-    EXPECT_EQ(view.texts[ConsoleControl::EndTime], u"2024-05-01 10:30:00");
-    EXPECT_EQ(view.texts[ConsoleControl::BeginTime], u"2024-05-01 10:00:00");
 }
 
 TEST_F(CodeList, OtherStatesAreStoredAndChangeNothingElse) {

@@ -58,24 +58,6 @@ TEST_F(ReportPanel, OsLineIsEmptyOutsideTheTable) {
     }
 }
 
-TEST_F(ReportPanel, PanelFieldsComeFromTheEntry) {
-    ShowConnected(u"a", u"b", 8);
-    view.Type(ConsoleControl::ReportCompany, u"Acme");
-    view.Type(ConsoleControl::ReportMemo, u"line 1\r\nline 2");
-    logic.OnListItemChanged();
-    view.Type(ConsoleControl::ReportCompany, u"overwritten");
-    view.Type(ConsoleControl::ReportMemo, u"overwritten");
-    logic.ShowReport(0);
-    EXPECT_EQ(view.texts[ConsoleControl::ReportCompany], u"Acme");
-    EXPECT_EQ(view.texts[ConsoleControl::ReportMemo], u"line 1\r\nline 2");
-    EXPECT_EQ(view.texts[ConsoleControl::OsName], u"Windows 7");
-    // A position outside the list shows nothing and reads nothing.
-    const int before = view.invalidations;
-    logic.ShowReport(1);
-    logic.ShowReport(-1);
-    EXPECT_EQ(view.invalidations, before);
-}
-
 TEST_F(ReportPanel, CustomerUrlGoesToTheClipboardEvenWhenEmpty) {
     view.clipboard = u"old";
     logic.OnCopyCustomerUrl();
