@@ -1,0 +1,86 @@
+#include "session/ReceiveLoop.h"
+
+#include <array>
+
+#include "session/ConsoleEvents.h"
+#include "transport/SocketIPv4.h"
+
+namespace ostiva {
+
+ReceiveLoop::ReceiveLoop(SocketIPv4& socket, ConsoleEvents* events)
+    : socket_(socket), events_(events) {}
+
+ReceiveLoop::~ReceiveLoop() {
+    Stop();
+    // Still joinable only when the loop is destroyed by its own callback,
+    // which the interface forbids; leaving the thread to run out is the
+    // lesser harm than std::terminate.
+    std::lock_guard<std::mutex> guard(threadLock_);
+    if (thread_.joinable()) thread_.detach();
+}
+
+void ReceiveLoop::Start() {
+    std::lock_guard<std::mutex> guard(threadLock_);
+    if (thread_.joinable() || stopRequested_.load()) return;
+    thread_ = std::thread([this] { Run(); });
+}
+
+void ReceiveLoop::Stop() {
+    stopRequested_.store(true);
+    socket_.Shutdown();
+    // The loop's own thread cannot wait for itself; it ends as soon as the
+    // callback that called this returns.
+    if (loopThread_.load() == std::this_thread::get_id()) return;
+    std::lock_guard<std::mutex> guard(threadLock_);
+    if (thread_.joinable()) thread_.join();
+}
+
+void ReceiveLoop::Finish(End end) {
+    End running = End::Running;
+    end_.compare_exchange_strong(running, end);
+}
+
+void ReceiveLoop::Run() {
+    loopThread_.store(std::this_thread::get_id());
+    std::array<uint8_t, wire::kReceiveRecordSize> record{};
+    for (;;) {
+        SocketIPv4::ReceiveEnd how = SocketIPv4::ReceiveEnd::Complete;
+        // No time limit: the server may stay silent for hours, and a dead
+        // connection is found by TCP keep-alive.
+        size_t got = socket_.ReceiveExact(record.data(), record.size(), -1, &how);
+        if (stopRequested_.load()) {
+            Finish(End::Stopped);
+            return;
+        }
+        if (got == record.size()) {
+            if (!Dispatch(record)) return;
+            continue;
+        }
+        // The connection ended, possibly in the middle of a record: what did
+        // arrive is handled once, zero-filled, and then the session is over.
+        if (got > 0 && !Dispatch(record)) return;
+        Finish(End::ConnectionLost);
+        if (events_ && !stopRequested_.load()) events_->OnConnectionLost();
+        return;
+    }
+}
+
+bool ReceiveLoop::Dispatch(wire::ByteView record) {
+    switch (wire::ReadType(record)) {
+        case wire::MSG_SIGNED_IN_ELSEWHERE:
+            Finish(End::SignedInElsewhere);
+            if (events_) events_->OnSignedInElsewhere();
+            return false;
+        case wire::MSG_CODE_CREATED:
+            if (events_) events_->OnCodeCreated(wire::ReadCodeCreated(record));
+            return true;
+        case wire::MSG_CODE_STATUS:
+            if (events_) events_->OnCodeStatus(wire::ReadCodeStatus(record));
+            return true;
+        default:
+            // Unknown types and zero-filled records change nothing.
+            return true;
+    }
+}
+
+}  // namespace ostiva

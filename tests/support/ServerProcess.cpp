@@ -1,0 +1,203 @@
+#include "support/ServerProcess.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace ostiva::test {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point end) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
+    return left < 0 ? 0 : int(left);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+std::string ServerProcess::DefaultAccounts() {
+    return "# id\tpassword\tcompany\tname\texpiry\tcustomer_url\tlink1\tlink2\n"
+           "alice\tsecret-a\tAcme Support\tAlice Anders\t2099-12-31\thttps://c.example/alice\t"
+           "https://link1.example/\thttps://link2.example/\n"
+           "bob\tsecret-b\tBolt\tBob Brown\t2001-02-03\n"
+           "carol\tsecret-c\t\tCarol\n";
+}
+
+std::string ServerProcess::BinaryPath() { return std::string(OSTIVA_BINARY_DIR) + "/bin/ostiva-server"; }
+
+ServerProcess::ServerProcess(Options options) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "ostiva-server-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return;
+    directory_ = pattern;
+    std::string accounts = directory_ + "/accounts.txt";
+    std::string portFile = directory_ + "/ports";
+    {
+        std::ofstream out(accounts, std::ios::binary);
+        out << options.accounts;
+    }
+
+    std::vector<std::string> arguments = {BinaryPath(), "--port", "0", "--control-port", "0",
+                                          "--accounts", accounts, "--port-file", portFile};
+    arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
+    std::vector<char*> argv;
+    for (auto& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    std::string out = directory_ + "/server.out";
+    std::string log = directory_ + "/server.log";
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        pid_ = -1;
+        return;
+    }
+
+    auto end = Clock::now() + std::chrono::milliseconds(options.startTimeoutMs);
+    while (Clock::now() < end) {
+        std::ifstream in(portFile);
+        unsigned port = 0, control = 0;
+        if (in >> port >> control && port != 0 && control != 0) {
+            port_ = uint16_t(port);
+            controlPort_ = uint16_t(control);
+            return;
+        }
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ServerProcess::~ServerProcess() {
+    Stop();
+    if (!directory_.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory_, ignored);
+    }
+}
+
+std::string ServerProcess::Control(const std::string& line, int timeoutMs) const {
+    if (controlPort_ == 0) return {};
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return {};
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(controlPort_);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string answer;
+    // A loopback connect to a listening port completes at once or fails.
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        std::string text = line + "\n";
+        if (::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size())) {
+            char buffer[65536];
+            for (;;) {
+                pollfd p{fd, POLLIN, 0};
+                if (::poll(&p, 1, RemainingMs(end)) <= 0) {
+                    answer.clear();
+                    break;
+                }
+                ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+                if (n <= 0) {
+                    answer.clear();
+                    break;
+                }
+                answer.append(buffer, size_t(n));
+                size_t newline = answer.find('\n');
+                if (newline != std::string::npos) {
+                    answer.resize(newline);
+                    break;
+                }
+            }
+        }
+    }
+    ::close(fd);
+    return answer;
+}
+
+std::string ServerProcess::WaitFor(const std::string& line,
+                                   const std::function<bool(const std::string&)>& accept,
+                                   int timeoutMs) const {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        std::string answer = Control(line, std::max(RemainingMs(end), 100));
+        if (accept(answer) || Clock::now() >= end) return answer;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+std::string ServerProcess::Log() const {
+    return directory_.empty() ? std::string() : ReadFile(directory_ + "/server.log");
+}
+
+int ServerProcess::Reap(int timeoutMs) {
+    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int status = 0;
+        pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            pid_ = -1;
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        if (done < 0 && errno != EINTR) {
+            pid_ = -1;
+            return -1;
+        }
+        if (Clock::now() >= end) return -2;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+int ServerProcess::Stop(int timeoutMs) {
+    if (pid_ < 0) return exitStatus_;
+    Control("quit", timeoutMs);
+    int status = Reap(timeoutMs);
+    if (status == -2) {
+        ::kill(pid_, SIGTERM);
+        status = Reap(timeoutMs);
+    }
+    if (status == -2) {
+        ::kill(pid_, SIGKILL);
+        Reap(timeoutMs);
+        status = -1;
+    }
+    port_ = 0;
+    controlPort_ = 0;
+    exitStatus_ = status;
+    return status;
+}
+
+}  // namespace ostiva::test

@@ -1,0 +1,73 @@
+#pragma once
+// Runs the real bin/ostiva-server for a test: in a fresh temporary
+// directory, with an accounts file, on ports the system chooses. Control()
+// speaks the server's control channel (one line, one answer line). The
+// destructor ends the server ("quit", then SIGKILL after a bounded wait) and
+// removes the directory. Every wait is bounded.
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ostiva::test {
+
+class ServerProcess {
+public:
+    struct Options {
+        // The accounts file's text (see the server's AccountsFile.h).
+        std::string accounts = DefaultAccounts();
+        // Appended to the command line, e.g. {"--db", path}.
+        std::vector<std::string> extraArguments;
+        int startTimeoutMs = 15000;
+    };
+
+    // The accounts of DefaultAccounts():
+    //   alice / secret-a: current (expiry 2099-12-31), every field set
+    //   bob / secret-b: expired on 2001-02-03
+    //   carol / secret-c: current, no expiry, only the name set
+    static std::string DefaultAccounts();
+    // The server built beside the tests.
+    static std::string BinaryPath();
+
+    ServerProcess() : ServerProcess(Options()) {}
+    explicit ServerProcess(Options options);
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+    ~ServerProcess();
+
+    // True once the server runs and has reported its ports.
+    bool IsRunning() const { return port_ != 0; }
+    uint16_t Port() const { return port_; }
+    uint16_t ControlPort() const { return controlPort_; }
+    // The temporary directory the server runs in.
+    const std::string& Directory() const { return directory_; }
+
+    // Sends one control line; the answer without its line end, or "" when
+    // the channel failed or no answer came in time.
+    std::string Control(const std::string& line, int timeoutMs = 5000) const;
+    // Repeats Control(line) until `accept` holds for the answer or
+    // `timeoutMs` has passed; returns the last answer.
+    std::string WaitFor(const std::string& line, const std::function<bool(const std::string&)>& accept,
+                        int timeoutMs = 5000) const;
+    // What the server wrote to stderr so far.
+    std::string Log() const;
+
+    // Ends the server: "quit", then SIGTERM and SIGKILL when it does not end
+    // in time. Returns its exit status, or -1 when it was killed or never ran.
+    int Stop(int timeoutMs = 5000);
+
+private:
+    // Waits for the child to end within `timeoutMs`; its status or -1.
+    int Reap(int timeoutMs);
+
+    std::string directory_;
+    pid_t pid_ = -1;
+    uint16_t port_ = 0;
+    uint16_t controlPort_ = 0;
+    int exitStatus_ = -1;
+};
+
+}  // namespace ostiva::test

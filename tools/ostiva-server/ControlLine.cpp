@@ -1,0 +1,137 @@
+#include "ControlLine.h"
+
+#include <charconv>
+
+namespace ostiva::server {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsControl(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && c != '\t') || u == 0x7f;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+ControlParse ParseControlLine(std::string_view text) {
+    ControlParse result;
+    if (text.size() > kMaxControlLine) {
+        result.error = "line longer than " + std::to_string(kMaxControlLine) + " bytes";
+        return result;
+    }
+    for (char c : text) {
+        if (IsControl(c)) {
+            result.error = "control character in the line";
+            return result;
+        }
+    }
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsBlank(text[i])) {
+            ++i;
+            continue;
+        }
+        if (words.size() > kMaxControlArguments) {
+            result.error = "more than " + std::to_string(kMaxControlArguments) + " arguments";
+            return result;
+        }
+        std::string word;
+        if (text[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < text.size()) {
+                char c = text[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\') {
+                    if (i >= text.size() || (text[i] != '"' && text[i] != '\\')) {
+                        result.error = "unknown escape in a quoted argument";
+                        return result;
+                    }
+                    c = text[i++];
+                }
+                word += c;
+            }
+            if (!closed) {
+                result.error = "unterminated quote";
+                return result;
+            }
+            if (i < text.size() && !IsBlank(text[i])) {
+                result.error = "a quoted argument must be followed by a space";
+                return result;
+            }
+        } else {
+            while (i < text.size() && !IsBlank(text[i])) {
+                char c = text[i++];
+                if (c == '"') {
+                    result.error = "quote inside an argument";
+                    return result;
+                }
+                if (c == '%') {
+                    int hi = i < text.size() ? HexValue(text[i]) : -1;
+                    int lo = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+                    if (hi < 0 || lo < 0) {
+                        result.error = "bad %-escape";
+                        return result;
+                    }
+                    c = char(hi << 4 | lo);
+                    i += 2;
+                }
+                word += c;
+            }
+        }
+        words.push_back(std::move(word));
+    }
+    if (words.empty()) return result;
+    if (words.size() > kMaxControlArguments + 1) {
+        result.error = "more than " + std::to_string(kMaxControlArguments) + " arguments";
+        return result;
+    }
+    ControlLine line;
+    line.name = std::move(words.front());
+    line.arguments.assign(std::make_move_iterator(words.begin() + 1),
+                          std::make_move_iterator(words.end()));
+    result.line = std::move(line);
+    return result;
+}
+
+std::optional<int32_t> ParseInt32(std::string_view text) {
+    int32_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<uint16_t> ParseUint16(std::string_view text) {
+    uint16_t value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<std::vector<uint8_t>> ParseHex(std::string_view text) {
+    if (text.size() % 2 != 0) return std::nullopt;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() / 2);
+    for (size_t i = 0; i < text.size(); i += 2) {
+        int hi = HexValue(text[i]);
+        int lo = HexValue(text[i + 1]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        bytes.push_back(uint8_t(hi << 4 | lo));
+    }
+    return bytes;
+}
+
+}  // namespace ostiva::server

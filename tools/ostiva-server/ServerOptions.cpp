@@ -1,0 +1,122 @@
+#include "ServerOptions.h"
+
+#include <map>
+
+#include "ControlLine.h"
+
+namespace ostiva::server {
+
+const char* const kServerUsage =
+    "usage: ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]\n"
+    "                     [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]\n"
+    "       ostiva-server account add --db PATH --id ID --password PW [--company TEXT]\n"
+    "                     [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]\n"
+    "                     [--link1 URL] [--link2 URL]\n"
+    "       ostiva-server account remove --db PATH --id ID\n"
+    "       ostiva-server account list --db PATH\n";
+
+namespace {
+
+// Reads "--name value" pairs into `values`; the names allowed are the keys
+// already present.
+std::string ReadPairs(const std::vector<std::string>& arguments, size_t start,
+                      std::map<std::string, std::string>* values) {
+    for (size_t i = start; i < arguments.size(); i += 2) {
+        const std::string& name = arguments[i];
+        auto it = values->find(name);
+        if (it == values->end()) return "unknown option " + name;
+        if (i + 1 >= arguments.size()) return name + " needs a value";
+        it->second = arguments[i + 1];
+    }
+    return {};
+}
+
+std::string ReadPort(const std::string& text, const char* what, uint16_t* port) {
+    auto value = ParseUint16(text);
+    if (!value) return std::string(what) + " must be a number from 0 to 65535";
+    *port = *value;
+    return {};
+}
+
+}  // namespace
+
+ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
+    ParsedOptions parsed;
+    ServerOptions& options = parsed.options;
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        options.mode = ServerOptions::Mode::Help;
+        return parsed;
+    }
+    if (!arguments.empty() && arguments[0] == "account") {
+        if (arguments.size() < 2) {
+            parsed.error = "account needs add, remove or list";
+            return parsed;
+        }
+        const std::string& verb = arguments[1];
+        std::map<std::string, std::string> values{{"--db", ""}, {"--id", ""}};
+        if (verb == "add") {
+            options.mode = ServerOptions::Mode::AccountAdd;
+            for (const char* name : {"--password", "--company", "--name", "--expiry",
+                                     "--customer-url", "--link1", "--link2"}) {
+                values[name] = "";
+            }
+        } else if (verb == "remove") {
+            options.mode = ServerOptions::Mode::AccountRemove;
+        } else if (verb == "list") {
+            options.mode = ServerOptions::Mode::AccountList;
+            values.erase("--id");
+        } else {
+            parsed.error = "account needs add, remove or list, not " + verb;
+            return parsed;
+        }
+        parsed.error = ReadPairs(arguments, 2, &values);
+        if (!parsed.error.empty()) return parsed;
+        options.db = values["--db"];
+        if (options.db.empty()) {
+            parsed.error = "account " + verb + " needs --db PATH";
+            return parsed;
+        }
+        options.account.id = values["--id"];
+        if (options.mode != ServerOptions::Mode::AccountList && options.account.id.empty()) {
+            parsed.error = "account " + verb + " needs --id ID";
+            return parsed;
+        }
+        if (options.mode == ServerOptions::Mode::AccountAdd) {
+            options.password = values["--password"];
+            if (options.password.empty()) {
+                parsed.error = "account add needs --password PW";
+                return parsed;
+            }
+            options.account.company = values["--company"];
+            options.account.name = values["--name"];
+            options.account.expiry = values["--expiry"];
+            options.account.customerUrl = values["--customer-url"];
+            options.account.link1 = values["--link1"];
+            options.account.link2 = values["--link2"];
+            if (!options.account.expiry.empty() && !IsDateText(options.account.expiry)) {
+                parsed.error = "--expiry must be YYYY-MM-DD";
+                return parsed;
+            }
+        }
+        return parsed;
+    }
+
+    std::map<std::string, std::string> values{{"--port", "0"},       {"--control-port", "0"},
+                                              {"--accounts", ""},     {"--db", ""},
+                                              {"--port-file", ""},    {"--bind", "127.0.0.1"}};
+    parsed.error = ReadPairs(arguments, 0, &values);
+    if (parsed.error.empty()) parsed.error = ReadPort(values["--port"], "--port", &options.port);
+    if (parsed.error.empty()) {
+        parsed.error = ReadPort(values["--control-port"], "--control-port", &options.controlPort);
+    }
+    options.accountsFile = values["--accounts"];
+    options.db = values["--db"];
+    options.portFile = values["--port-file"];
+    options.bind = values["--bind"];
+    if (parsed.error.empty() && options.bind != "127.0.0.1" && options.bind != "0.0.0.0") {
+        parsed.error = "--bind takes 127.0.0.1 (loopback) or 0.0.0.0 (every address)";
+    }
+    return parsed;
+}
+
+}  // namespace ostiva::server

@@ -1,0 +1,45 @@
+#pragma once
+// The command line of ostiva-server.
+//
+//   ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]
+//                 [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]
+//   ostiva-server account add --db PATH --id ID --password PW [--company TEXT]
+//                 [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]
+//                 [--link1 URL] [--link2 URL]
+//   ostiva-server account remove --db PATH --id ID
+//   ostiva-server account list --db PATH
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Account.h"
+
+namespace ostiva::server {
+
+struct ServerOptions {
+    enum class Mode { Serve, AccountAdd, AccountRemove, AccountList, Help };
+    Mode mode = Mode::Serve;
+
+    uint16_t port = 0;  // 0: any free port
+    uint16_t controlPort = 0;
+    std::string accountsFile;
+    std::string db;  // empty: in memory
+    std::string portFile;
+    std::string bind = "127.0.0.1";
+
+    // account add / remove: the password in plain text until it is hashed.
+    Account account;
+    std::string password;
+};
+
+struct ParsedOptions {
+    ServerOptions options;
+    std::string error;  // empty when the command line was understood
+};
+
+ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments);
+
+extern const char* const kServerUsage;
+
+}  // namespace ostiva::server

@@ -1,0 +1,153 @@
+// ostiva-server: the bundled session server. It plays the server's side of
+// the console's dialogue over loopback for the tests, the demo and a
+// technician trying the console, with a control channel that drives the
+// access codes' states. See ServerOptions.h for the command line,
+// AccountsFile.h for the accounts file and ControlHandler.h for the control
+// commands.
+
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "AccountsFile.h"
+#include "Clock.h"
+#include "ControlServer.h"
+#include "Log.h"
+#include "PasswordHash.h"
+#include "ServerCore.h"
+#include "ServerDatabase.h"
+#include "ServerOptions.h"
+#include "SessionServer.h"
+
+namespace {
+
+using namespace ostiva::server;
+
+// Writes "PORT CONTROLPORT\n" beside the target and renames it into place,
+// so a reader never sees half of it.
+bool WritePortFile(const std::string& path, uint16_t port, uint16_t controlPort) {
+    std::string temporary = path + ".tmp";
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::string text = std::to_string(port) + " " + std::to_string(controlPort) + "\n";
+    bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
+    ok = ::close(fd) == 0 && ok;
+    if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) ::unlink(temporary.c_str());
+    return ok;
+}
+
+int RunAccountCommand(const ServerOptions& options) {
+    ServerDatabase db(options.db);
+    switch (options.mode) {
+        case ServerOptions::Mode::AccountAdd: {
+            Account account = options.account;
+            account.passwordHash = HashPassword(options.password);
+            db.PutAccount(account);
+            std::printf("account %s stored\n", account.id.c_str());
+            return 0;
+        }
+        case ServerOptions::Mode::AccountRemove:
+            if (!db.RemoveAccount(options.account.id)) {
+                std::fprintf(stderr, "ostiva-server: no account %s\n", options.account.id.c_str());
+                return 1;
+            }
+            std::printf("account %s removed\n", options.account.id.c_str());
+            return 0;
+        default:
+            for (const auto& account : db.Accounts()) {
+                std::printf("%s\t%s\t%s\t%s\n", account.id.c_str(), account.company.c_str(),
+                            account.name.c_str(),
+                            account.expiry.empty() ? "(no expiry)" : account.expiry.c_str());
+            }
+            return 0;
+    }
+}
+
+int Serve(const ServerOptions& options) {
+    // Signals are taken by one thread with sigwait; every other thread
+    // inherits the mask.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGUSR1);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    ServerDatabase db(options.db.empty() ? ServerDatabase::kInMemory : options.db);
+    db.CloseOpenSessions(NowText());
+    if (!options.accountsFile.empty()) {
+        AccountsFileResult accounts = ReadAccountsFile(options.accountsFile, kPasswordIterations);
+        if (!accounts.error.empty()) {
+            std::fprintf(stderr, "ostiva-server: %s\n", accounts.error.c_str());
+            return 2;
+        }
+        for (const auto& account : accounts.accounts) db.PutAccount(account);
+        Log("imported " + std::to_string(accounts.accounts.size()) + " accounts from " +
+            options.accountsFile);
+    }
+
+    ServerCore core(db);
+    SessionServer sessions(core, options.port, options.bind == "127.0.0.1");
+    ControlServer control(core, options.controlPort);
+    std::thread sessionThread([&] { sessions.Run(); });
+    std::thread controlThread([&] { control.Run(); });
+    std::thread signalThread([&] {
+        int received = 0;
+        while (sigwait(&signals, &received) == 0) {
+            if (received != SIGUSR1) Log(std::string("signal ") + strsignal(received) + ", ending");
+            core.RequestQuit();
+            return;
+        }
+    });
+
+    std::printf("listening on %s:%u control 127.0.0.1:%u\n", options.bind.c_str(),
+                unsigned(sessions.Port()), unsigned(control.Port()));
+    std::fflush(stdout);
+    if (!options.portFile.empty() &&
+        !WritePortFile(options.portFile, sessions.Port(), control.Port())) {
+        Log("cannot write the port file " + options.portFile + ": " + std::strerror(errno));
+        core.RequestQuit();
+    }
+
+    core.WaitForQuit();
+    sessions.Stop();
+    control.Stop();
+    sessionThread.join();
+    controlThread.join();
+    pthread_kill(signalThread.native_handle(), SIGUSR1);
+    signalThread.join();
+    Log("ended");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    ParsedOptions parsed = ParseServerOptions(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "ostiva-server: %s\n%s", parsed.error.c_str(), kServerUsage);
+        return 2;
+    }
+    if (parsed.options.mode == ServerOptions::Mode::Help) {
+        std::fputs(kServerUsage, stdout);
+        return 0;
+    }
+    try {
+        if (parsed.options.mode != ServerOptions::Mode::Serve) return RunAccountCommand(parsed.options);
+        return Serve(parsed.options);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "ostiva-server: %s\n", e.what());
+        return 1;
+    }
+}
