@@ -26,7 +26,7 @@ using namespace ostiva;
 
 // Answers every connection on a loopback listener until stopped.
 class AnsweringServer {
-public:
+  public:
     AnsweringServer() : thread_([this] { Run(); }) {}
     ~AnsweringServer() {
         stop_ = true;
@@ -35,7 +35,7 @@ public:
     }
     uint16_t Port() const { return listener_.Port(); }
 
-private:
+  private:
     void Run() {
         while (!stop_) {
             int fd = listener_.Accept(1000);
@@ -79,7 +79,7 @@ BENCHMARK(BM_RsaKeyGeneration1024)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 
 // Keeps each benchmark's mean time per iteration for the ratio.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0) {

@@ -31,7 +31,9 @@ LocalMutex& TheResolverLock() {
 
 }  // namespace
 
-Lockable& ResolverLock() { return TheResolverLock(); }
+Lockable& ResolverLock() {
+    return TheResolverLock();
+}
 
 AddressIPv4::AddressIPv4(const sockaddr_in& address) {
     if (address.sin_family != AF_INET) throw SocketException(kNotInetFamily);

@@ -17,10 +17,11 @@ namespace ostiva {
 class StringStorage;
 
 class AddressIPv4 : public WsaStartup {
-public:
+  public:
     // 0.0.0.0, port 0.
     AddressIPv4() = default;
-    AddressIPv4(uint32_t hostOrderAddress, uint16_t port) : port_(port), address_(hostOrderAddress) {}
+    AddressIPv4(uint32_t hostOrderAddress, uint16_t port)
+        : port_(port), address_(hostOrderAddress) {}
     // Throws SocketException "The specified m_addr is not AF_INET family
     // m_addr!" (error code 0) when the structure is of another family.
     explicit AddressIPv4(const sockaddr_in& address);
@@ -55,7 +56,7 @@ public:
         return Resolve(host ? std::u16string_view(host) : std::u16string_view(), port);
     }
 
-private:
+  private:
     uint32_t port_ = 0;  // a 16-bit port in a 32-bit slot
     uint32_t address_ = 0;
 };

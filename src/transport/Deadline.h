@@ -8,11 +8,12 @@
 namespace ostiva {
 
 class Deadline {
-public:
+  public:
     // A negative limit never expires.
     explicit Deadline(int timeoutMs)
         : infinite_(timeoutMs < 0),
-          end_(std::chrono::steady_clock::now() + std::chrono::milliseconds(infinite_ ? 0 : timeoutMs)) {}
+          end_(std::chrono::steady_clock::now() +
+               std::chrono::milliseconds(infinite_ ? 0 : timeoutMs)) {}
 
     // -1 for no limit, otherwise the milliseconds left (0 once passed),
     // rounded up so a wait never ends a little early.
@@ -26,7 +27,7 @@ public:
 
     bool Expired() const { return RemainingMs() == 0; }
 
-private:
+  private:
     bool infinite_;
     std::chrono::steady_clock::time_point end_;
 };

@@ -53,7 +53,7 @@ int ListenerIPv4::Accept(int timeoutMs, AddressIPv4* peer) {
         socklen_t length = sizeof name;
         int client = ::accept4(fd, reinterpret_cast<sockaddr*>(&name), &length, SOCK_CLOEXEC);
         if (client >= 0) {
-            if (peer) *peer = AddressIPv4(reinterpret_cast<const sockaddr*>(&name), length);
+            if (peer && name.sin_family == AF_INET) *peer = AddressIPv4(name);
             return client;
         }
         // A connection that was reset while queued is not a reason to stop.

@@ -10,7 +10,7 @@
 namespace ostiva {
 
 class ListenerIPv4 {
-public:
+  public:
     // Binds 127.0.0.1 (loopbackOnly) or every address on `port` (0 lets the
     // system choose) and listens. Throws SocketException on failure.
     explicit ListenerIPv4(uint16_t port = 0, bool loopbackOnly = true, int backlog = 16);
@@ -31,7 +31,7 @@ public:
     // Wakes an Accept blocked in another thread; later accepts fail.
     void Shutdown();
 
-private:
+  private:
     WsaStartup wsa_;
     std::atomic<int> handle_{-1};
     std::atomic<bool> stopped_{false};

@@ -99,8 +99,9 @@ bool SocketIPv4::StartSecureChannel() {
         // the check guards the fixed wire size should the library ever
         // produce a shorter modulus.
         for (int attempt = 0; attempt < 3 && publicHex.size() != kPublicKeyHexLength; ++attempt) {
-            privateKey.GenerateRandom(random, CryptoPP::MakeParameters("ModulusSize", int(kModulusBits))(
-                                                  "PublicExponent", CryptoPP::Integer(kPublicExponent)));
+            privateKey.GenerateRandom(random,
+                                      CryptoPP::MakeParameters("ModulusSize", int(kModulusBits))(
+                                          "PublicExponent", CryptoPP::Integer(kPublicExponent)));
             publicHex = PublicKeyHex(privateKey);
         }
         if (publicHex.size() != kPublicKeyHexLength) return false;
@@ -162,8 +163,8 @@ bool AnswerSecureChannel(SocketIPv4& socket, std::array<uint8_t, 16>* key,
         std::string plain = HexEncode(secret.data(), secret.size());  // key hex, then IV hex
 
         std::vector<CryptoPP::byte> cipher(kCipherBytes, 0);
-        encryptor.Encrypt(random, reinterpret_cast<const CryptoPP::byte*>(plain.data()), plain.size(),
-                          cipher.data());
+        encryptor.Encrypt(random, reinterpret_cast<const CryptoPP::byte*>(plain.data()),
+                          plain.size(), cipher.data());
         std::string cipherHex = HexEncode(cipher.data(), cipher.size());
         std::array<char, kCipherBlobSize> blob{};
         std::copy(cipherHex.begin(), cipherHex.end(), blob.begin());

@@ -20,9 +20,9 @@ namespace ostiva {
 
 class SocketIPv4;
 
-inline constexpr size_t kPublicKeyBlobSize = 321;   // 320 hex + zero
+inline constexpr size_t kPublicKeyBlobSize = 321;  // 320 hex + zero
 inline constexpr size_t kPublicKeyHexLength = 320;
-inline constexpr size_t kCipherBlobSize = 257;      // 256 hex + zero
+inline constexpr size_t kCipherBlobSize = 257;  // 256 hex + zero
 inline constexpr size_t kCipherHexLength = 256;
 inline constexpr size_t kSessionPlaintextLength = 64;
 // How long either side waits for the other's whole message.

@@ -49,7 +49,9 @@ bool ReadName(int fd, bool peer, std::unique_ptr<AddressIPv4>* out) {
 
 }  // namespace
 
-SocketIPv4::SocketIPv4() { handle_.store(OpenTcpSocket(), std::memory_order_release); }
+SocketIPv4::SocketIPv4() {
+    handle_.store(OpenTcpSocket(), std::memory_order_release);
+}
 
 SocketIPv4::~SocketIPv4() {
     AutoLock guard(&lock_);
@@ -73,7 +75,9 @@ void SocketIPv4::RecordAddresses(int fd) {
     ReadName(fd, true, &peerAddress_);
 }
 
-bool SocketIPv4::Connect(const AddressIPv4& address) { return Connect(address, -1); }
+bool SocketIPv4::Connect(const AddressIPv4& address) {
+    return Connect(address, -1);
+}
 
 bool SocketIPv4::Connect(const AddressIPv4& address, int timeoutMs) {
     ConnectResult result = ConnectOnce(address, timeoutMs);
@@ -156,7 +160,9 @@ int SocketIPv4::ReleaseHandle() {
     return handle_.exchange(kNoSocket, std::memory_order_acq_rel);
 }
 
-void SocketIPv4::Reopen() { ReplaceHandle(true); }
+void SocketIPv4::Reopen() {
+    ReplaceHandle(true);
+}
 
 void SocketIPv4::ReplaceHandle(bool forgetAddresses) {
     int fresh = OpenTcpSocket();
@@ -192,7 +198,8 @@ bool SocketIPv4::GetLocalAddress(AddressIPv4* out) const {
 }
 
 void SocketIPv4::RaiseClosed() const {
-    if (raiseOnFailure) throw IOException(std::string_view("Connection has been gracefully closed"));
+    if (raiseOnFailure)
+        throw IOException(std::string_view("Connection has been gracefully closed"));
 }
 
 void SocketIPv4::RaiseSendFailed() const {

@@ -7,7 +7,7 @@
 namespace ostiva {
 
 class WsaStartup {
-public:
+  public:
     WsaStartup();
     // A copy is another holder and takes its own reference.
     WsaStartup(const WsaStartup&);

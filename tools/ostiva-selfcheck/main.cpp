@@ -25,7 +25,8 @@ using namespace ostiva;
 
 // The first 29 bytes of the public key (SubjectPublicKeyInfo header up to
 // the modulus) and its last 3 (INTEGER 17), in hex.
-constexpr std::string_view kKeyPrefix = "30819D300D06092A864886F70D010101050003818B0030818702818100";
+constexpr std::string_view kKeyPrefix =
+    "30819D300D06092A864886F70D010101050003818B0030818702818100";
 constexpr std::string_view kKeySuffix = "020111";
 
 struct ServerSide {
@@ -86,30 +87,32 @@ int main() {
 
         auto start = std::chrono::steady_clock::now();
         SocketIPv4 console;
-        bool connected = console.Connect(AddressIPv4::Resolve(u"127.0.0.1", listener.Port()), 10000);
+        bool connected =
+            console.Connect(AddressIPv4::Resolve(u"127.0.0.1", listener.Port()), 10000);
         bool exchanged = connected && console.StartSecureChannel();
         auto elapsed = std::chrono::steady_clock::now() - start;
         if (!connected) listener.Shutdown();
         serverThread.join();
 
         bool ok = true;
-        ok &= Check("connected to 127.0.0.1", connected,
-                    std::to_string(listener.Port()));
+        ok &= Check("connected to 127.0.0.1", connected, std::to_string(listener.Port()));
         const std::string& blob = server.blob;
         std::string_view hex(blob.data(), blob.empty() ? 0 : blob.size() - 1);
         ok &= Check("public key is 320 hex characters and a zero byte",
                     blob.size() == kPublicKeyBlobSize && blob.back() == '\0' &&
                         std::strlen(blob.c_str()) == kPublicKeyHexLength);
         ok &= Check("X.509 header, rsaEncryption, 1024-bit modulus with its top bit set",
-                    hex.substr(0, kKeyPrefix.size()) == kKeyPrefix && hex.size() > kKeyPrefix.size() &&
-                        hex[kKeyPrefix.size()] >= '8');
-        ok &= Check("public exponent 17", hex.size() >= kKeySuffix.size() &&
-                                              hex.substr(hex.size() - kKeySuffix.size()) == kKeySuffix);
+                    hex.substr(0, kKeyPrefix.size()) == kKeyPrefix &&
+                        hex.size() > kKeyPrefix.size() && hex[kKeyPrefix.size()] >= '8');
+        ok &= Check("public exponent 17",
+                    hex.size() >= kKeySuffix.size() &&
+                        hex.substr(hex.size() - kKeySuffix.size()) == kKeySuffix);
         ok &= Check("server answered", server.answered);
         ok &= Check("console decrypted the reply", exchanged);
         ok &= Check("key matches", exchanged && console.sessionKey == server.key,
                     Hex(console.sessionKey));
-        ok &= Check("IV matches", exchanged && console.sessionIv == server.iv, Hex(console.sessionIv));
+        ok &= Check("IV matches", exchanged && console.sessionIv == server.iv,
+                    Hex(console.sessionIv));
         ok &= Check("secure role is initiating (2)",
                     console.secureRole == SocketIPv4::kSecureRoleInitiating);
         double ms = std::chrono::duration<double, std::milli>(elapsed).count();

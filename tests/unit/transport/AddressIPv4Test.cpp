@@ -1,13 +1,11 @@
 #include <arpa/inet.h>
-#include <sys/un.h>
-
 #include <gtest/gtest.h>
+#include <sys/un.h>
 
 #include <cstring>
 #include <string>
 
 #include "transport/AddressIPv4.h"
-#include "transport/SocketIPv4.h"
 #include "util/Exception.h"
 #include "util/StringStorage.h"
 
@@ -69,17 +67,4 @@ TEST(AddressIPv4, OtherFamiliesAreRefused) {
     // A name too short to hold an IPv4 address is not read past its end.
     in.sin_family = AF_INET;
     EXPECT_THROW(AddressIPv4(reinterpret_cast<sockaddr*>(&in), 4), SocketException);
-}
-
-TEST(WsaStartup, EveryHolderGivesItsReferenceBack) {
-    int before = WsaStartup::ReferenceCount();
-    {
-        SocketIPv4 socket;
-        AddressIPv4 a(0x7F000001, 1);
-        AddressIPv4 b = a;
-        AddressIPv4 c;
-        c = b;
-        EXPECT_EQ(WsaStartup::ReferenceCount(), before + 4);
-    }
-    EXPECT_EQ(WsaStartup::ReferenceCount(), before);
 }

@@ -68,5 +68,6 @@ TEST(KeyExchangeOracle, AnswerDecryptedByOpenSsl) {
     std::string cipherHex = reply.substr(0, 256);
     EXPECT_EQ(cipherHex.find_first_not_of("0123456789ABCDEF"), std::string::npos);
     std::string plain = pair.Decrypt(FromHex(cipherHex));
-    EXPECT_EQ(plain, ToHex(std::string(key.begin(), key.end())) + ToHex(std::string(iv.begin(), iv.end())));
+    EXPECT_EQ(plain, ToHex(std::string(key.begin(), key.end())) +
+                         ToHex(std::string(iv.begin(), iv.end())));
 }

@@ -2,9 +2,8 @@
 // Two connected SocketIPv4 objects over 127.0.0.1, and helpers for scripted
 // peers. Every wait is bounded.
 
-#include <netinet/in.h>
-
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 
 #include <functional>
 #include <memory>
@@ -18,7 +17,9 @@ namespace ostiva::test {
 
 inline constexpr int kWaitMs = 5000;
 
-inline AddressIPv4 Loopback(uint16_t port) { return AddressIPv4(INADDR_LOOPBACK, port); }
+inline AddressIPv4 Loopback(uint16_t port) {
+    return AddressIPv4(INADDR_LOOPBACK, port);
+}
 
 struct LoopbackPair {
     LoopbackPair() {

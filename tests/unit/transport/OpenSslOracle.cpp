@@ -111,7 +111,9 @@ OracleKeyPair::OracleKeyPair(int bits, unsigned long exponent) {
     EVP_PKEY_CTX_free(ctx);
 }
 
-OracleKeyPair::~OracleKeyPair() { EVP_PKEY_free(static_cast<EVP_PKEY*>(key_)); }
+OracleKeyPair::~OracleKeyPair() {
+    EVP_PKEY_free(static_cast<EVP_PKEY*>(key_));
+}
 
 std::string OracleKeyPair::PublicKeyHex() const {
     unsigned char* der = nullptr;

@@ -7,8 +7,8 @@
 
 namespace ostiva::test {
 
-std::string ToHex(const std::string& bytes);    // uppercase
-std::string FromHex(const std::string& hex);    // empty on bad input
+std::string ToHex(const std::string& bytes);  // uppercase
+std::string FromHex(const std::string& hex);  // empty on bad input
 
 struct OracleKeyInfo {
     bool parsed = false;
@@ -25,7 +25,7 @@ std::string EncryptForKey(const std::string& spkiHex, const std::string& plain);
 
 // An RSA key pair made by OpenSSL.
 class OracleKeyPair {
-public:
+  public:
     OracleKeyPair(int bits, unsigned long exponent);
     ~OracleKeyPair();
     OracleKeyPair(const OracleKeyPair&) = delete;
@@ -36,7 +36,7 @@ public:
     // OAEP-SHA1 decryption of a binary ciphertext; empty on failure.
     std::string Decrypt(const std::string& cipher) const;
 
-private:
+  private:
     void* key_ = nullptr;  // EVP_PKEY
 };
 

@@ -20,7 +20,9 @@ constexpr char kKeyPrefix[] = "30819D300D06092A864886F70D010101050003818B0030818
 const std::array<uint8_t, 16> kZero{};
 
 // The server's answer: the hex text, then a zero byte.
-std::string Blob(const std::string& hex) { return hex + std::string(1, '\0'); }
+std::string Blob(const std::string& hex) {
+    return hex + std::string(1, '\0');
+}
 
 // Runs the console's side against a peer that reads the key blob and sends
 // what `reply` makes of it, in pieces of `piece` bytes (0: all at once).
@@ -43,7 +45,8 @@ Exchange RunWithReply(const std::function<std::string(const std::string& keyHex)
             if (piece == 0) piece = answer.size();
             for (size_t at = 0; at < answer.size(); at += piece) {
                 server.SendBytes(answer.data() + at, std::min(piece, answer.size() - at));
-                if (at + piece < answer.size()) std::this_thread::sleep_for(std::chrono::milliseconds(15));
+                if (at + piece < answer.size())
+                    std::this_thread::sleep_for(std::chrono::milliseconds(15));
             }
         },
         [&](SocketIPv4& console) {
@@ -112,7 +115,8 @@ TEST(SecureChannel, PublicKeyHasItsFixedFormAndIsNewEachTime) {
 
 TEST(SecureChannel, ServerThatClosesAtOnceGivesFalse) {
     bool started = true;
-    WithPeer([](SocketIPv4&) {}, [&](SocketIPv4& console) { started = console.StartSecureChannel(); });
+    WithPeer([](SocketIPv4&) {},
+             [&](SocketIPv4& console) { started = console.StartSecureChannel(); });
     EXPECT_FALSE(started);
 }
 
@@ -137,21 +141,20 @@ TEST(SecureChannel, BadRepliesGiveFalseAndNoException) {
         {"not hex", [](const std::string&) { return Blob(std::string(256, 'Z')); }},
         {"short hex", [](const std::string&) { return Blob(std::string(100, 'A')); }},
         {"no terminator, too long", [](const std::string&) { return std::string(300, 'A'); }},
-        {"odd length", [&](const std::string& k) {
-             return Blob(EncryptForKey(k, valid64).substr(1));
-         }},
-        {"random ciphertext", [](const std::string&) {
+        {"odd length",
+         [&](const std::string& k) { return Blob(EncryptForKey(k, valid64).substr(1)); }},
+        {"random ciphertext",
+         [](const std::string&) {
              std::string hex;
              for (int i = 0; i < 128; ++i) hex += "5A";
              return Blob(hex);
          }},
-        {"plaintext of 63", [&](const std::string& k) {
-             return Blob(EncryptForKey(k, valid64.substr(0, 63)));
-         }},
-        {"plaintext not hex", [](const std::string& k) {
-             return Blob(EncryptForKey(k, std::string(64, 'q')));
-         }},
-        {"ciphertext for another key", [&](const std::string&) {
+        {"plaintext of 63",
+         [&](const std::string& k) { return Blob(EncryptForKey(k, valid64.substr(0, 63))); }},
+        {"plaintext not hex",
+         [](const std::string& k) { return Blob(EncryptForKey(k, std::string(64, 'q'))); }},
+        {"ciphertext for another key",
+         [&](const std::string&) {
              OracleKeyPair other(1024, 17);
              return Blob(EncryptForKey(other.PublicKeyHex(), valid64));
          }},
@@ -175,7 +178,8 @@ TEST(SecureChannel, RecordAfterTheReplyIsLeftForTheSession) {
         [](SocketIPv4& server) {
             std::string blob = ReadKeyBlob(server);
             // The hello reply (1001, little-endian) right behind the answer.
-            std::string answer = Blob(EncryptForKey(blob.substr(0, 320), kKeyHex + kIvHex)) + "\xE9\x03";
+            std::string answer =
+                Blob(EncryptForKey(blob.substr(0, 320), kKeyHex + kIvHex)) + "\xE9\x03";
             server.SendBytes(answer.data(), answer.size());
         },
         [&](SocketIPv4& console) {
@@ -188,23 +192,26 @@ TEST(SecureChannel, RecordAfterTheReplyIsLeftForTheSession) {
 
 TEST(SecureChannel, AnsweringSideSendsNothingForAnUnreadableKey) {
     const std::vector<std::string> keys = {
-        Blob(std::string(320, 'G')),                       // not hex
-        Blob("30819D300D06"),                               // cut DER
-        Blob(std::string(320, '0')),                       // hex, not a key
-        Blob(OracleKeyPair(512, 17).PublicKeyHex()),        // a key too small for the reply
-        std::string(kPublicKeyBlobSize, 'A'),               // no terminator
+        Blob(std::string(320, 'G')),                  // not hex
+        Blob("30819D300D06"),                         // cut DER
+        Blob(std::string(320, '0')),                  // hex, not a key
+        Blob(OracleKeyPair(512, 17).PublicKeyHex()),  // a key too small for the reply
+        std::string(kPublicKeyBlobSize, 'A'),         // no terminator
     };
     for (const std::string& key : keys) {
         bool answered = true;
         std::array<uint8_t, 16> serverKey{};
         size_t got = 1;
-        WithPeer([&](SocketIPv4& server) { answered = AnswerSecureChannel(server, &serverKey, nullptr); },
-                 [&](SocketIPv4& console) {
-                     console.SendBytes(key.data(), key.size());
-                     std::array<uint8_t, kCipherBlobSize> reply;
-                     // The server closes after refusing: nothing arrives.
-                     got = console.ReceiveExact(reply.data(), reply.size(), kWaitMs);
-                 });
+        WithPeer(
+            [&](SocketIPv4& server) {
+                answered = AnswerSecureChannel(server, &serverKey, nullptr);
+            },
+            [&](SocketIPv4& console) {
+                console.SendBytes(key.data(), key.size());
+                std::array<uint8_t, kCipherBlobSize> reply;
+                // The server closes after refusing: nothing arrives.
+                got = console.ReceiveExact(reply.data(), reply.size(), kWaitMs);
+            });
         EXPECT_FALSE(answered) << key.substr(0, 20);
         EXPECT_EQ(got, 0u) << key.substr(0, 20);
         EXPECT_EQ(serverKey, kZero);

@@ -1,10 +1,9 @@
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <netinet/tcp.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <array>
 #include <chrono>
@@ -22,8 +21,12 @@ using namespace ostiva::test;
 
 namespace {
 
-bool IsOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
-bool IsCloseOnExec(int fd) { return (::fcntl(fd, F_GETFD) & FD_CLOEXEC) != 0; }
+bool IsOpen(int fd) {
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+bool IsCloseOnExec(int fd) {
+    return (::fcntl(fd, F_GETFD) & FD_CLOEXEC) != 0;
+}
 
 // A port on 127.0.0.1 where nothing listens.
 uint16_t ClosedPort() {
@@ -160,9 +163,7 @@ TEST(SocketIPv4Thread, LargeSendArrivesWhole) {
     std::vector<uint8_t> data(8 << 20);
     for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 31 + (i >> 8));
     std::vector<uint8_t> received(data.size());
-    std::thread reader([&] {
-        pair.server->ReceiveExact(received.data(), received.size(), 30000);
-    });
+    std::thread reader([&] { pair.server->ReceiveExact(received.data(), received.size(), 30000); });
     EXPECT_EQ(pair.client->SendBytes(data.data(), data.size()), ssize_t(data.size()));
     reader.join();
     EXPECT_TRUE(received == data);
@@ -170,7 +171,7 @@ TEST(SocketIPv4Thread, LargeSendArrivesWhole) {
 
 TEST(SocketIPv4, SendToAResetPeerFailsWithoutSigpipe) {
     struct sigaction previous;
-    struct sigaction byDefault{};
+    struct sigaction byDefault {};
     byDefault.sa_handler = SIG_DFL;
     ::sigaction(SIGPIPE, &byDefault, &previous);  // a SIGPIPE would end the test program
 
@@ -183,7 +184,8 @@ TEST(SocketIPv4, SendToAResetPeerFailsWithoutSigpipe) {
 
     std::vector<uint8_t> data(65536, 1);
     ssize_t result = 0;
-    for (int i = 0; i < 20 && result >= 0; ++i) result = pair.client->SendBytes(data.data(), data.size());
+    for (int i = 0; i < 20 && result >= 0; ++i)
+        result = pair.client->SendBytes(data.data(), data.size());
     EXPECT_EQ(result, -1);
     ::sigaction(SIGPIPE, &previous, nullptr);
 }

@@ -1,6 +1,5 @@
-#include <netdb.h>
-
 #include <gtest/gtest.h>
+#include <netdb.h>
 
 #include <cerrno>
 #include <string>
@@ -34,8 +33,7 @@ TEST(SystemException, UnknownAndZeroCodes) {
     const char* fixed =
         "Thrown a system exception but the program cannot identify the corresponding system error.";
     EXPECT_STREQ(zero.what(), fixed);
-    EXPECT_EQ(std::u16string(zero.GetSystemErrorMessage()),
-              std::u16string(zero.GetMessageText()));
+    EXPECT_EQ(std::u16string(zero.GetSystemErrorMessage()), std::u16string(zero.GetMessageText()));
 }
 
 TEST(SocketException, CodesAndTexts) {

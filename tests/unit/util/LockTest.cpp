@@ -14,7 +14,7 @@ using namespace ostiva;
 namespace {
 
 class CountingLock : public Lockable {
-public:
+  public:
     void Lock() override { ++locks; }
     void Unlock() override { ++unlocks; }
     int locks = 0;

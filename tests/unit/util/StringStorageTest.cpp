@@ -98,7 +98,9 @@ TEST(AnsiStringStorage, FromWideConvertsNonAsciiAndReplacesUnpairedSurrogates) {
 
     const char16_t lone[] = {u'a', 0xD800, u'b', 0xDC00, 0xD83D, 0};
     a.FromWide(StringStorage(lone));
-    EXPECT_EQ(a.str(), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(a.str(),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD\xEF\xBF\xBD");
 
     a.SetString(static_cast<const char*>(nullptr));
     EXPECT_TRUE(a.IsEmpty());
@@ -107,7 +109,10 @@ TEST(AnsiStringStorage, FromWideConvertsNonAsciiAndReplacesUnpairedSurrogates) {
 TEST(Utf, MalformedBytesBecomeReplacementAndCutsKeepPairs) {
     EXPECT_EQ(FromUtf8("a\xC3"), u"a\uFFFD");
     EXPECT_EQ(FromUtf8("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(FromUtf8("\xFF" "b"), u"\uFFFD" "b");
+    EXPECT_EQ(FromUtf8("\xFF"
+                       "b"),
+              u"\uFFFD"
+              "b");
 
     std::u16string pair = u"ab\U0001F600";
     EXPECT_EQ(CutUtf16(pair, 3), u"ab");
