@@ -98,14 +98,6 @@ TEST(ConnectRequest, NtlmFormCarriesTheToken) {
               Head(kLongAgent) + "Proxy-Authorization: NTLM TlRMTVNTUAABAAAA\r\n\r\n");
 }
 
-TEST(ConnectRequest, HostIsWrittenAsGivenWithItsPort) {
-    auto request = MakePlainConnectRequest("h\xc3\xa9.example", 80);
-    ASSERT_TRUE(request.ok());
-    EXPECT_EQ(request.value.rfind("CONNECT h\xc3\xa9.example:80 HTTP/1.0\r\n", 0), 0u);
-    EXPECT_NE(request.value.find("Host: h\xc3\xa9.example:80\r\n"), std::string::npos);
-    EXPECT_EQ(MakePlainConnectRequest("h", 65535).value.rfind("CONNECT h:65535 ", 0), 0u);
-}
-
 TEST(ConnectRequest, RefusesValuesThatWouldBreakTheHeader) {
     const std::string bad[] = {"a\r\nX-Injected: 1", "a\nb", "a\rb", std::string("a\0b", 3)};
     for (const std::string& text : bad) {
