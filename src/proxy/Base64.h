@@ -31,8 +31,9 @@ std::string Base64Encode(std::string_view text);
 // the first other character ("=", a line end, the terminating zero). Four
 // characters give three bytes, a final three give two and a final two give
 // one (a single leftover character gives nothing). A zero byte follows the
-// decoded bytes. Returns the number of decoded bytes, or kBase64Overflow,
-// writing nothing, when they and the zero byte need more than `outCapacity`.
+// decoded bytes; a null text reads as empty. Returns the number of decoded
+// bytes, or kBase64Overflow, writing nothing, when they and the zero byte
+// need more than `outCapacity`.
 size_t Base64Decode(const char* text, uint8_t* out, size_t outCapacity);
 // The same rules over a text that need not be zero-terminated (its end ends
 // the run, like a zero byte would); no zero byte is appended.

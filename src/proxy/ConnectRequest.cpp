@@ -70,8 +70,9 @@ CodecResult<std::string> MakeBasicConnectRequest(std::string_view host, uint16_t
     using Result = CodecResult<std::string>;
     if (HasLineBreak(host)) return Result::Fail(CodecError::TextHasLineBreak);
     std::string credentials = FormatNarrow("%s:%s", {userId, password});
-    if (credentials.size() > kBasicCredentialsMax)
+    if (credentials.size() > kBasicCredentialsMax) {
         return Result::Fail(CodecError::CredentialsTooLong);
+    }
     return Finish(
         Head(kShortAgentHead, host, port) +
         FormatNarrow("Proxy-Authorization: Basic %s\r\n\r\n", {Base64Encode(credentials)}));

@@ -116,8 +116,9 @@ uint32_t Rotate28(uint32_t half, int n) {
 void DesExpandKey7(const uint8_t key7[7], uint8_t key8[8]) {
     uint64_t bits = 0;
     for (int i = 0; i < 7; ++i) bits = (bits << 8) | key7[i];
-    for (int i = 0; i < 8; ++i)
+    for (int i = 0; i < 8; ++i) {
         key8[i] = static_cast<uint8_t>(((bits >> (49 - 7 * i)) & 0x7F) << 1);
+    }
 }
 
 void DesEncrypt(const uint8_t block[8], const uint8_t key8[8], uint8_t out[8]) {

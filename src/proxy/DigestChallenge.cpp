@@ -17,8 +17,9 @@ bool IsWhite(char c) {
 CodecResult<std::string_view> WordAt(std::string_view line, size_t at) {
     size_t end = at;
     while (end < line.size() && !IsWhite(line[end])) ++end;
-    if (end - at > kDigestMaxWord)
+    if (end - at > kDigestMaxWord) {
         return CodecResult<std::string_view>::Fail(CodecError::DigestWordTooLong);
+    }
     return CodecResult<std::string_view>::Ok(line.substr(at, end - at));
 }
 

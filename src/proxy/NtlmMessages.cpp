@@ -170,8 +170,9 @@ NtlmResponse MakeNtlmResponse(const NtlmHash& hash, const NtlmChallenge& challen
     uint8_t keys[21] = {};
     std::memcpy(keys, hash.data(), hash.size());
     NtlmResponse response;
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         DesEncrypt7(challenge.data(), keys + 7 * i, response.data() + 8 * i);
+    }
     return response;
 }
 

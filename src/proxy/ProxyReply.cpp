@@ -41,8 +41,9 @@ std::optional<int> ReadStatusCode(std::string_view statusLine) {
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
     size_t firstDigit = i;
     int64_t value = 0;  // at most 15 digits: no overflow
-    while (i < token.size() && token[i] >= '0' && token[i] <= '9')
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9') {
         value = value * 10 + (token[i++] - '0');
+    }
     if (i == firstDigit) return std::nullopt;
     if (negative) value = -value;
     if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
@@ -51,8 +52,9 @@ std::optional<int> ReadStatusCode(std::string_view statusLine) {
 
 // The value of one Content-Length line: digits between optional blanks.
 std::optional<uint64_t> ReadContentLength(std::string_view value) {
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
         value.remove_prefix(1);
+    }
     while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
     if (value.empty()) return std::nullopt;
     uint64_t length = 0;
@@ -130,8 +132,9 @@ CodecResult<ProxyChallenge> LocateProxyChallenge(std::string_view header) {
     size_t valueStart = header.find(' ', nameStart) + 1;
     size_t valueEnd = header.find(kLineEnd, valueStart);
     if (valueEnd == std::string_view::npos) return Result::Fail(CodecError::ChallengeUnterminated);
-    if (valueEnd - valueStart > kProxyChallengeMax)
+    if (valueEnd - valueStart > kProxyChallengeMax) {
         return Result::Fail(CodecError::ChallengeTooLong);
+    }
     ProxyChallenge challenge;
     challenge.value = header.substr(valueStart, valueEnd - valueStart);
     challenge.line = header.substr(nameStart, valueEnd - nameStart);
@@ -146,8 +149,9 @@ CodecResult<ProxyAuthScheme> MatchProxyAuthScheme(std::string_view challengeValu
     if (scheme == "Digest" || scheme == "digest" || scheme == "DIGEST") {
         return Result::Ok(ProxyAuthScheme::Digest);
     }
-    if (scheme == "NTLM" || scheme == "Ntlm" || scheme == "ntlm")
+    if (scheme == "NTLM" || scheme == "Ntlm" || scheme == "ntlm") {
         return Result::Ok(ProxyAuthScheme::Ntlm);
+    }
     return Result::Fail(CodecError::SchemeUnknown);
 }
 

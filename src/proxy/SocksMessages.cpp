@@ -79,8 +79,9 @@ CodecResult<std::vector<uint8_t>> MakeSocks5UserPassRequest(std::string_view use
                                                             std::string_view password) {
     using Result = CodecResult<std::vector<uint8_t>>;
     if (userId.size() > kSocksMaxCredential) return Result::Fail(CodecError::SocksUserTooLong);
-    if (password.size() > kSocksMaxCredential)
+    if (password.size() > kSocksMaxCredential) {
         return Result::Fail(CodecError::SocksPasswordTooLong);
+    }
     std::vector<uint8_t> out = {1, static_cast<uint8_t>(userId.size())};
     out.insert(out.end(), userId.begin(), userId.end());
     out.push_back(static_cast<uint8_t>(password.size()));
@@ -115,8 +116,9 @@ SocksReplyCheck CheckSocks5ConnectReply(std::span<const uint8_t> received) {
     // Enough to see the address type, and for a name its length byte.
     constexpr size_t kTypeKnown = 4;
     constexpr size_t kNameLengthKnown = 5;
-    if (received.size() >= 1 && received[0] != 5)
+    if (received.size() >= 1 && received[0] != 5) {
         return Verdict(SocksVerdict::Malformed, kTypeKnown);
+    }
     if (received.size() >= 2 && received[1] != 0) {
         return Verdict(SocksVerdict::Refused, kTypeKnown, received[1]);
     }

@@ -129,8 +129,9 @@ TEST(Md5, IncrementalUpdatesMatchOneShot) {
     uint8_t whole[16], parts[16];
     Md5Digest(text.data(), text.size(), whole);
     Md5 md5;
-    for (size_t i = 0; i < text.size(); i += 13)
+    for (size_t i = 0; i < text.size(); i += 13) {
         md5.Update(text.data() + i, std::min<size_t>(13, text.size() - i));
+    }
     md5.Final(parts);
     EXPECT_EQ(ToHex(whole, 16), ToHex(parts, 16));
 }
