@@ -1,0 +1,174 @@
+// Logins that never reach a server that answers: a name that does not
+// resolve, a port nobody listens on, a peer that accepts and stays silent
+// (cancelled from another thread), and input refused before anything is sent.
+
+#include <atomic>
+#include <thread>
+
+#include "SessionFixture.h"
+#include "transport/ListenerIPv4.h"
+#include "util/Exception.h"
+
+namespace ostiva::test {
+namespace {
+
+constexpr int kQuietMs = 300;
+
+TEST(ConnectionFailure, UnresolvableHostFailsWithTheResolversMessage) {
+    std::u16string expected;
+    try {
+        AddressIPv4::Resolve(u"no-such-host.invalid", 80);
+    } catch (const SocketException& e) {
+        expected = e.GetMessageText();
+    }
+    ASSERT_FALSE(expected.empty()) << "the name resolved";
+    Console console("no-such-host.invalid", 80);
+    EXPECT_FALSE(console.Login(u"alice", u"secret-a"));
+    const LoginFailure& failure = console.client->LastLoginFailure();
+    EXPECT_EQ(failure.reason, LoginFailureReason::Error);
+    ASSERT_TRUE(failure.message);
+    EXPECT_EQ(failure.message->id, StringId::ConnectionFailed);
+    EXPECT_EQ(failure.message->argument, expected);
+    EXPECT_EQ(console.prompt.messages().size(), 1u);
+}
+
+TEST(ConnectionFailure, RefusedConnectionFailsWithConnectionFailed) {
+    uint16_t port;
+    {
+        ListenerIPv4 listener;
+        port = listener.Port();
+    }
+    // A proxy mode without proxy routes still tries the direct connection only.
+    Console console("127.0.0.1", port, {}, "[proxy]\nuse=1\naddr=127.0.0.1\nport=9\n");
+    EXPECT_FALSE(console.Login(u"alice", u"secret-a"));
+    const LoginFailure& failure = console.client->LastLoginFailure();
+    EXPECT_EQ(failure.reason, LoginFailureReason::Error);
+    ASSERT_TRUE(failure.message);
+    EXPECT_EQ(failure.message->id, StringId::ConnectionFailed);
+    EXPECT_NE(failure.message->EnglishText().find(u"127.0.0.1:" + FromUtf8(std::to_string(port))),
+              std::u16string::npos)
+        << ToUtf8(failure.message->EnglishText());
+    EXPECT_FALSE(console.client->IsConnected());
+}
+
+TEST(ConnectionFailure, ProxyModeWithAReachableServerConnectsDirectly) {
+    ServerProcess server;
+    ASSERT_TRUE(server.IsRunning()) << server.Log();
+    Console console(server, {}, "[proxy]\nuse=1\naddr=127.0.0.1\nport=9\nid=u\npw=p\n");
+    EXPECT_TRUE(console.Login(u"alice", u"secret-a"));
+}
+
+// A peer that accepts and never says a word.
+class SilentPeer {
+public:
+    SilentPeer() {
+        thread_ = std::thread([this] {
+            int fd = listener_.Accept(10000);
+            if (fd >= 0) accepted_.store(fd);
+        });
+    }
+    ~SilentPeer() {
+        listener_.Shutdown();
+        thread_.join();
+        if (accepted_.load() >= 0) ::close(accepted_.load());
+    }
+    uint16_t Port() const { return listener_.Port(); }
+    bool Accepted() const { return accepted_.load() >= 0; }
+
+private:
+    ListenerIPv4 listener_;
+    std::atomic<int> accepted_{-1};
+    std::thread thread_;
+};
+
+TEST(ConnectionFailure, CancelFromAnotherThreadEndsALoginThatWaits) {
+    SilentPeer peer;
+    Console console("127.0.0.1", peer.Port());
+    SessionClient::Timeouts patient;
+    patient.replyMs = 60000;  // far beyond the test's own limit
+    console.client->SetTimeouts(patient);
+    std::atomic<bool> done{false};
+    bool result = true;
+    std::thread login([&] {
+        result = console.Login(u"alice", u"secret-a");
+        done.store(true);
+    });
+    // Cancel once the login is under way, and again until it has ended.
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!peer.Accepted() && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    while (!done.load() && std::chrono::steady_clock::now() < end) {
+        console.client->CancelLogin();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    login.join();
+    EXPECT_TRUE(peer.Accepted());
+    EXPECT_FALSE(result);
+    EXPECT_EQ(console.client->LastLoginFailure().reason, LoginFailureReason::Cancelled);
+    EXPECT_FALSE(console.client->LastLoginFailure().message);
+    EXPECT_TRUE(console.prompt.messages().empty());
+}
+
+TEST(ConnectionFailure, CancelWhileTheAccountIsAwaitedLeavesNoSession) {
+    ServerProcess server;
+    ASSERT_TRUE(server.IsRunning()) << server.Log();
+    ASSERT_EQ(server.Control("fault no-account"), "OK");
+    Console console(server);
+    SessionClient::Timeouts patient;
+    patient.replyMs = 60000;
+    console.client->SetTimeouts(patient);
+    bool result = true;
+    std::thread login([&] { result = console.Login(u"alice", u"secret-a"); });
+    server.WaitFor("records alice", [](const std::string& a) { return ListOf(a).size() >= 2; });
+    console.client->CancelLogin();
+    login.join();
+    EXPECT_FALSE(result);
+    EXPECT_EQ(console.client->LastLoginFailure().reason, LoginFailureReason::Cancelled);
+    EXPECT_TRUE(console.prompt.messages().empty());
+    EXPECT_TRUE(WaitForSession(server, "alice", false));
+    // The same client may try again.
+    ASSERT_TRUE(console.Login(u"alice", u"secret-a"));
+}
+
+TEST(ConnectionFailure, CancelWithoutALoginDoesNotTouchTheNextOne) {
+    ServerProcess server;
+    ASSERT_TRUE(server.IsRunning()) << server.Log();
+    Console console(server);
+    console.client->CancelLogin();
+    EXPECT_TRUE(console.Login(u"alice", u"secret-a"));
+}
+
+TEST(ConnectionFailure, TooLongIdOrPasswordIsRefusedBeforeAnythingIsSent) {
+    ListenerIPv4 listener;
+    Console console("127.0.0.1", listener.Port());
+    std::u16string fits(47, u'x');
+    std::u16string tooLong(48, u'x');
+
+    EXPECT_FALSE(console.Login(tooLong, u"pw"));
+    EXPECT_EQ(console.client->LastLoginFailure().reason, LoginFailureReason::TooLong);
+    EXPECT_EQ(console.client->LastLoginFailure().message->id, StringId::IdTooLong);
+    EXPECT_FALSE(console.Login(fits, tooLong));
+    EXPECT_EQ(console.client->LastLoginFailure().message->id, StringId::PasswordTooLong);
+    // Not even a connection was made.
+    EXPECT_LT(listener.Accept(kQuietMs), 0);
+    auto messages = console.prompt.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].id, StringId::IdTooLong);
+    EXPECT_EQ(messages[1].id, StringId::PasswordTooLong);
+}
+
+TEST(ConnectionFailure, LongestIdAndPasswordFillTheirSlots) {
+    std::string id(47, 'i');
+    std::string password(47, 'p');
+    ServerProcess::Options options;
+    options.accounts = id + "\t" + password + "\tCo\tName\n";
+    ServerProcess server(options);
+    ASSERT_TRUE(server.IsRunning()) << server.Log();
+    Console console(server);
+    EXPECT_TRUE(console.Login(FromUtf8(id), FromUtf8(password)));
+    EXPECT_EQ(console.client->companyName(), u"Co");
+}
+
+}  // namespace
+}  // namespace ostiva::test
