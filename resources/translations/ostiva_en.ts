@@ -2,6 +2,148 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US" sourcelanguage="en_US">
 <context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About helper</source>
+        <translation>About helper</translation>
+    </message>
+    <message>
+        <source>helper, Version 1.0</source>
+        <translation>helper, Version 1.0</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CHelperDlg</name>
+    <message>
+        <source>My Information</source>
+        <translation>My Information</translation>
+    </message>
+    <message>
+        <source>Company : </source>
+        <translation>Company : </translation>
+    </message>
+    <message>
+        <source>Helper ID : </source>
+        <translation>Helper ID : </translation>
+    </message>
+    <message>
+        <source>Expiration Date :</source>
+        <translation>Expiration Date :</translation>
+    </message>
+    <message>
+        <source>Customer URL :</source>
+        <translation>Customer URL :</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>Report</translation>
+    </message>
+    <message>
+        <source>Begin Time : </source>
+        <translation>Begin Time : </translation>
+    </message>
+    <message>
+        <source>End Time : </source>
+        <translation>End Time : </translation>
+    </message>
+    <message>
+        <source>IP : </source>
+        <translation>IP : </translation>
+    </message>
+    <message>
+        <source>O/S : </source>
+        <translation>O/S : </translation>
+    </message>
+    <message>
+        <source>Name : </source>
+        <translation>Name : </translation>
+    </message>
+    <message>
+        <source>E-mail : </source>
+        <translation>E-mail : </translation>
+    </message>
+    <message>
+        <source>Phone : </source>
+        <translation>Phone : </translation>
+    </message>
+    <message>
+        <source>Memo : </source>
+        <translation>Memo : </translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Access Code</source>
+        <translation>Access Code</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>Create</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>The number of today's connection : </source>
+        <translation>The number of today's connection : </translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>Visit Homepage</source>
+        <translation>Visit Homepage</translation>
+    </message>
+    <message>
+        <source>Create Code</source>
+        <translation>Create Code</translation>
+    </message>
+    <message>
+        <source>Delete Code</source>
+        <translation>Delete Code</translation>
+    </message>
+    <message>
+        <source>Connection History</source>
+        <translation>Connection History</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>Link</translation>
+    </message>
+    <message>
+        <source>Dravik</source>
+        <translation>Dravik</translation>
+    </message>
+    <message>
+        <source>Solvene</source>
+        <translation>Solvene</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>

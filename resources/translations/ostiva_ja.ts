@@ -2,6 +2,148 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja_JP" sourcelanguage="en_US">
 <context>
+    <name>CAboutDlg</name>
+    <message>
+        <source>About helper</source>
+        <translation>About helper</translation>
+    </message>
+    <message>
+        <source>helper, Version 1.0</source>
+        <translation>helper, Version 1.0</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>CHelperDlg</name>
+    <message>
+        <source>My Information</source>
+        <translation>情報</translation>
+    </message>
+    <message>
+        <source>Company : </source>
+        <translation>会社名 : </translation>
+    </message>
+    <message>
+        <source>Helper ID : </source>
+        <translation>使用ID : </translation>
+    </message>
+    <message>
+        <source>Expiration Date :</source>
+        <translation>使用期限 :</translation>
+    </message>
+    <message>
+        <source>Customer URL :</source>
+        <translation>URL :</translation>
+    </message>
+    <message>
+        <source>Report</source>
+        <translation>履歴</translation>
+    </message>
+    <message>
+        <source>Begin Time : </source>
+        <translation>開始時間 : </translation>
+    </message>
+    <message>
+        <source>End Time : </source>
+        <translation>終了時間 : </translation>
+    </message>
+    <message>
+        <source>IP : </source>
+        <translation>IPアドレス : </translation>
+    </message>
+    <message>
+        <source>O/S : </source>
+        <translation>使用O/S : </translation>
+    </message>
+    <message>
+        <source>Name : </source>
+        <translation>お名前 : </translation>
+    </message>
+    <message>
+        <source>E-mail : </source>
+        <translation>メール : </translation>
+    </message>
+    <message>
+        <source>Phone : </source>
+        <translation>電話番号 : </translation>
+    </message>
+    <message>
+        <source>Memo : </source>
+        <translation>内容 : </translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Access Code</source>
+        <translation>認証コード番号</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>生成</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>接続</translation>
+    </message>
+    <message>
+        <source>The number of today's connection : </source>
+        <translation>今日のサポート接続回数 : </translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>ファイル</translation>
+    </message>
+    <message>
+        <source>Visit Homepage</source>
+        <translation>お知らせ</translation>
+    </message>
+    <message>
+        <source>Create Code</source>
+        <translation>生成</translation>
+    </message>
+    <message>
+        <source>Delete Code</source>
+        <translation>削除</translation>
+    </message>
+    <message>
+        <source>Connection History</source>
+        <translation>接続履歴</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>リンク</translation>
+    </message>
+    <message>
+        <source>Dravik</source>
+        <translation>ドラヴィク（Dravik）</translation>
+    </message>
+    <message>
+        <source>Solvene</source>
+        <translation>ソルヴェン（Solvene）</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>ヘルプ(&amp;H)</translation>
+    </message>
+</context>
+<context>
     <name>QPlatformTheme</name>
     <message>
         <source>OK</source>
