@@ -58,6 +58,8 @@ const char* DescribeCodecError(CodecError error) {
             return "the Digest challenge has no nonce";
         case CodecError::DigestWordTooLong:
             return "a Digest directive exceeds 255 bytes";
+        case CodecError::DigestUnterminatedQuote:
+            return "a Digest directive value has no closing quote";
         case CodecError::DigestValueTooLong:
             return "a Digest directive value is too long";
         case CodecError::DigestHashTextTooLong:

@@ -43,7 +43,8 @@ enum class CodecError {
     DigestBadAlgorithm,  // an algorithm other than MD5
     DigestNoRealm,
     DigestNoNonce,
-    DigestWordTooLong,      // a directive word over 255 bytes
+    DigestWordTooLong,      // a directive name or value over 255 bytes
+    DigestUnterminatedQuote,  // a quoted value without its closing quote
     DigestValueTooLong,     // realm, qop or opaque over 49, nonce over 149
     DigestHashTextTooLong,  // a text to hash over 511 bytes
 

@@ -1,6 +1,8 @@
 #include "proxy/DigestChallenge.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 #include "proxy/Md5.h"
 #include "proxy/ProxyReply.h"
@@ -13,42 +15,88 @@ bool IsWhite(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// The white-space-delimited word that starts at `at`.
-CodecResult<std::string_view> WordAt(std::string_view line, size_t at) {
-    size_t end = at;
-    while (end < line.size() && !IsWhite(line[end])) ++end;
-    if (end - at > kDigestMaxWord) {
-        return CodecResult<std::string_view>::Fail(CodecError::DigestWordTooLong);
+bool IsSeparator(char c) { return IsWhite(c) || c == ','; }
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+        if (x != y) return false;
     }
-    return CodecResult<std::string_view>::Ok(line.substr(at, end - at));
+    return true;
 }
 
-// The value of the directive whose name starts at `at`; empty when it has
-// none.
-CodecResult<std::string> ValueAt(std::string_view line, size_t at, size_t maxLength) {
-    using Result = CodecResult<std::string>;
-    auto word = WordAt(line, at);
-    if (!word.ok()) return Result::Fail(word.error);
-    size_t equals = word.value.find('=');
-    if (equals == std::string_view::npos) return Result::Ok({});
-    std::string_view text = word.value.substr(equals + 1);
-    // Shorter than a quoted empty value with its comma: no value.
-    if (text.size() < 3) return Result::Ok({});
-    text = text.substr(0, text.find(','));
-    size_t quote = text.find('"');
-    if (quote != std::string_view::npos) {
-        text = text.substr(quote + 1);
-        text = text.substr(0, text.find('"'));
+struct Directive {
+    std::string_view name;
+    std::string value;
+};
+
+// The directives of a challenge, "name=token" or "name=\"quoted string\""
+// separated by commas and white space. A quoted value runs to its closing
+// quote, commas and blanks included, with backslash escapes undone: proxies
+// name their realm in words ("Squid proxy-caching web server"), and a realm
+// cut at its first blank makes every password look wrong. A bare word
+// without "=" is a directive with an empty value.
+CodecResult<std::vector<Directive>> ReadDirectives(std::string_view text) {
+    using Result = CodecResult<std::vector<Directive>>;
+    std::vector<Directive> directives;
+    size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && IsSeparator(text[i])) ++i;
+        size_t nameStart = i;
+        while (i < text.size() && !IsSeparator(text[i]) && text[i] != '=') ++i;
+        std::string_view name = text.substr(nameStart, i - nameStart);
+        if (name.size() > kDigestMaxWord) return Result::Fail(CodecError::DigestWordTooLong);
+        size_t afterName = i;
+        while (i < text.size() && IsWhite(text[i])) ++i;
+        if (i >= text.size() || text[i] != '=') {
+            // A bare word: the directive is there, without a value.
+            if (!name.empty()) directives.push_back({name, std::string()});
+            i = afterName;
+            continue;
+        }
+        ++i;
+        while (i < text.size() && IsWhite(text[i])) ++i;
+        std::string value;
+        if (i < text.size() && text[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < text.size()) {
+                char c = text[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < text.size()) c = text[i++];
+                value += c;
+                if (value.size() > kDigestMaxWord) {
+                    return Result::Fail(CodecError::DigestWordTooLong);
+                }
+            }
+            if (!closed) return Result::Fail(CodecError::DigestUnterminatedQuote);
+        } else {
+            size_t valueStart = i;
+            while (i < text.size() && !IsSeparator(text[i])) ++i;
+            value.assign(text.substr(valueStart, i - valueStart));
+            if (value.size() > kDigestMaxWord) return Result::Fail(CodecError::DigestWordTooLong);
+        }
+        directives.push_back({name, std::move(value)});
     }
-    if (text.size() > maxLength) return Result::Fail(CodecError::DigestValueTooLong);
-    return Result::Ok(std::string(text));
+    return Result::Ok(std::move(directives));
 }
 
-bool AlgorithmIsMd5(std::string_view word) {
-    size_t equals = word.find('=');
-    if (equals == std::string_view::npos) return false;
-    std::string_view value = word.substr(equals + 1);
-    for (std::string_view accepted : {"MD5", "md5", "\"MD5\"", "\"md5\""}) {
+const Directive* Find(const std::vector<Directive>& directives, std::string_view name) {
+    for (const Directive& d : directives) {
+        if (SameName(d.name, name)) return &d;
+    }
+    return nullptr;
+}
+
+// MD5 and MD5-sess are answered as MD5.
+bool AlgorithmIsMd5(std::string_view value) {
+    for (std::string_view accepted : {"MD5", "md5"}) {
         if (value.substr(0, accepted.size()) == accepted) return true;
     }
     return false;
@@ -67,40 +115,44 @@ CodecResult<DigestChallenge> ParseDigestChallenge(std::string_view challengeLine
     using Result = CodecResult<DigestChallenge>;
     std::string_view line = challengeLine.substr(0, challengeLine.find('\0'));
     if (line.size() > kDigestMaxLine) return Result::Fail(CodecError::DigestLineTooLong);
-    if (line.find("Digest") == std::string_view::npos &&
-        line.find("DIGEST") == std::string_view::npos) {
-        return Result::Fail(CodecError::DigestNotDigest);
-    }
+    size_t scheme = std::min(line.find("Digest"), line.find("DIGEST"));
+    if (scheme == std::string_view::npos) return Result::Fail(CodecError::DigestNotDigest);
+
+    auto directives = ReadDirectives(line.substr(scheme + 6));
+    if (!directives.ok()) return Result::Fail(directives.error);
 
     // Without an algorithm directive MD5 is meant (RFC 2617 3.2.1).
-    if (size_t at = line.find("algorithm"); at != std::string_view::npos) {
-        auto word = WordAt(line, at);
-        if (!word.ok()) return Result::Fail(word.error);
-        if (!AlgorithmIsMd5(word.value)) return Result::Fail(CodecError::DigestBadAlgorithm);
+    if (const Directive* algorithm = Find(directives.value, "algorithm")) {
+        if (!AlgorithmIsMd5(algorithm->value)) return Result::Fail(CodecError::DigestBadAlgorithm);
     }
 
-    struct Directive {
+    struct Wanted {
         std::string_view name;
         size_t maxLength;
         std::string DigestChallenge::*field;
         CodecError missing;  // None: optional
     };
-    static const Directive kDirectives[] = {
+    static const Wanted kWanted[] = {
         {"realm", kDigestMaxRealm, &DigestChallenge::realm, CodecError::DigestNoRealm},
         {"nonce", kDigestMaxNonce, &DigestChallenge::nonce, CodecError::DigestNoNonce},
         {"qop", kDigestMaxQop, &DigestChallenge::qop, CodecError::None},
         {"opaque", kDigestMaxOpaque, &DigestChallenge::opaque, CodecError::None},
     };
     DigestChallenge challenge;
-    for (const Directive& directive : kDirectives) {
-        size_t at = line.find(directive.name);
-        if (at == std::string_view::npos) {
-            if (directive.missing != CodecError::None) return Result::Fail(directive.missing);
+    for (const Wanted& wanted : kWanted) {
+        const Directive* found = Find(directives.value, wanted.name);
+        if (found == nullptr) {
+            if (wanted.missing != CodecError::None) return Result::Fail(wanted.missing);
             continue;
         }
-        auto value = ValueAt(line, at, directive.maxLength);
-        if (!value.ok()) return Result::Fail(value.error);
-        challenge.*directive.field = std::move(value.value);
+        std::string value = found->value;
+        // A qop list offers options; the first one is answered.
+        if (&wanted == &kWanted[2]) {
+            value = value.substr(0, value.find(','));
+            while (!value.empty() && IsWhite(value.back())) value.pop_back();
+        }
+        if (value.size() > wanted.maxLength) return Result::Fail(CodecError::DigestValueTooLong);
+        challenge.*wanted.field = std::move(value);
     }
     return Result::Ok(std::move(challenge));
 }

@@ -31,18 +31,16 @@ struct DigestChallenge {
 };
 
 // Takes a challenge header line (name included, without "\r\n"; a zero byte
-// ends it) apart. Directive names are found by plain substring search, first
-// occurrence, anywhere in the line; the word read at that position ends at
-// the first white space. A value is what follows the word's first "=", when
-// that is at least 3 characters, cut at its first ","; if it holds a double
-// quote, the value is the text after that quote up to the next one.
-// Present but without such a value, a directive gives an empty field.
+// ends it) apart. The directives after "Digest" (or "DIGEST") are read as
+// name=token or name="quoted string" pairs; names are matched without regard
+// to case, the first of a name counts, and a quoted value keeps its blanks
+// and commas. A qop list gives its first option.
 //
-// Required: "Digest" or "DIGEST" somewhere, "realm" and "nonce". An
-// "algorithm" directive, when present, must have a value that begins with
-// MD5, md5, "MD5" or "md5" (so MD5-sess is taken, and answered as MD5); with
-// none, MD5 is assumed. Bounded: line 1023, word 255, realm/qop/opaque 49,
-// nonce 149 bytes; longer fails.
+// Required: "Digest" or "DIGEST", "realm" and "nonce". An "algorithm"
+// directive, when present, must have a value that begins with MD5 or md5 (so
+// MD5-sess is taken, and answered as MD5); with none, MD5 is assumed.
+// Bounded: line 1023, name or value 255, realm/qop/opaque 49, nonce 149
+// bytes; longer fails, and so does a quote that is never closed.
 CodecResult<DigestChallenge> ParseDigestChallenge(std::string_view challengeLine);
 
 struct DigestResponse {

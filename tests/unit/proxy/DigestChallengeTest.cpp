@@ -80,29 +80,35 @@ TEST(DigestChallenge, AlgorithmMustBeMd5WhenNamed) {
     }
 }
 
-TEST(DigestChallenge, ValueRulesAreThoseOfTheDirectiveWords) {
+TEST(DigestChallenge, ReadsQuotedAndPlainValuesAsProxiesWriteThem) {
     struct Case {
         const char* directives;
         const char* realm;
         const char* nonce;
     } cases[] = {
-        {"realm=\"Proxy Server\", nonce=\"n1\"", "Proxy", "n1"},  // words end at a blank
-        {"realm=\"a,b\", nonce=\"n1\"", "a", "n1"},               // cut at the comma first
+        // A realm in words, as squid names itself, keeps its blanks.
+        {"realm=\"Squid proxy-caching web server\", nonce=\"n1\"",
+         "Squid proxy-caching web server", "n1"},
+        {"realm=\"a,b\", nonce=\"n1\"", "a,b", "n1"},
+        {"realm=\"say \\\"hi\\\"\", nonce=\"n1\"", "say \"hi\"", "n1"},
         {"realm=corp, nonce=\"n1\"", "corp", "n1"},
         {"realm=corp nonce=n12", "corp", "n12"},
-        {"realm=\"x\", nonce=\"\", qop=\"auth\"", "x", ""},  // three characters: empty value
-        {"realm=\"x\", nonce=\"\"", "x", ""},                // two characters: no value
-        {"realm=ab, nonce=ab", "ab", ""},  // "ab," is long enough, a final "ab" is not
-        {"realm=\"x\", nonce=\"unterminated", "x", "unterminated"},
-        {"realm=\"nonce-land\", nonce=\"n1\"", "nonce-land", ""},  // "nonce" found in the realm
-        {"realm, nonce=\"n1\"", "", "n1"},                         // present without "="
+        {"REALM = \"x\" ,Nonce=\"\"", "x", ""},
+        // A directive name inside another value is not the directive.
+        {"realm=\"nonce-land\", nonce=\"n1\"", "nonce-land", "n1"},
+        {"realm=\"x\", cnonce=\"c\", nonce=\"n1\"", "x", "n1"},
+        // A bare word is there without a value; the first of a name counts.
+        {"stale, realm=\"r1\", realm=\"r2\", nonce=n1", "r1", "n1"},
+        {"realm, nonce=n1", "", "n1"},
     };
     for (const Case& c : cases) {
         auto parsed = Parse(c.directives);
-        ASSERT_TRUE(parsed.ok()) << c.directives;
+        ASSERT_TRUE(parsed.ok()) << c.directives << ": " << DescribeCodecError(parsed.error);
         EXPECT_EQ(parsed.value.realm, c.realm) << c.directives;
         EXPECT_EQ(parsed.value.nonce, c.nonce) << c.directives;
     }
+    EXPECT_EQ(Parse("realm=\"x\", nonce=\"unterminated").error,
+              CodecError::DigestUnterminatedQuote);
 }
 
 TEST(DigestChallenge, RefusesWhatIsNotADigestChallenge) {
@@ -147,10 +153,12 @@ TEST(DigestChallenge, EnforcesItsLimits) {
     EXPECT_TRUE(withOpaque(49).ok());
     EXPECT_EQ(withOpaque(50).error, CodecError::DigestValueTooLong);
 
-    // A word of 256 bytes (its value cut short at a comma would fit).
-    EXPECT_EQ(Parse("realm=r," + std::string(248, 'x') + " nonce=\"n12\"").error,
+    // A name or value of 256 bytes, even of a directive nobody reads.
+    EXPECT_EQ(Parse("realm=r, x=\"" + std::string(256, 'x') + "\", nonce=\"n12\"").error,
               CodecError::DigestWordTooLong);
-    EXPECT_TRUE(Parse("realm=r," + std::string(247, 'x') + " nonce=\"n12\"").ok());
+    EXPECT_TRUE(Parse("realm=r, x=\"" + std::string(255, 'x') + "\", nonce=\"n12\"").ok());
+    EXPECT_EQ(Parse("realm=r, " + std::string(256, 'x') + "=1, nonce=\"n12\"").error,
+              CodecError::DigestWordTooLong);
 
     std::string line = "Digest realm=\"r\", nonce=\"n12\" ";
     EXPECT_TRUE(ParseDigestChallenge(line + std::string(1023 - line.size(), ' ')).ok());
