@@ -20,7 +20,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 #include "transport/AddressIPv4.h"
 #include "transport/WsaStartup.h"
@@ -29,6 +31,8 @@
 #include "util/StringStorage.h"
 
 namespace ostiva {
+
+enum class CodecError;
 
 class SocketIPv4 {
 public:
@@ -149,9 +153,69 @@ public:
     StringStorage proxyPassword;
 
     // ==== Proxy traversal: authentication state and operations ====
-    // Declared here, defined in src/proxy/.
-    // (Digest and NTLM state fields and ConnectHttpProxy,
-    // ConnectSocks4Proxy, ConnectSocks5Proxy go in this block.)
+    // Defined in src/proxy/: HttpConnectNegotiation.cpp, SocksConnect.cpp,
+    // ProxyAuthentication.cpp, ProxyDetection.cpp.
+
+    // The longest wait for each connect to the proxy and each of its
+    // replies; a larger value counts as kProxyTimeoutMaxMs, so a proxy that
+    // never answers (one given a protocol it does not speak) cannot hold a
+    // login for long.
+    static constexpr int kProxyTimeoutMaxMs = 30000;
+    int proxyTimeoutMs = kProxyTimeoutMaxMs;
+
+    // What the last proxy operation did, one line per change of its state,
+    // without credentials, tokens or hashes; and, when it failed, a short
+    // reason for the technician (empty after a success).
+    std::vector<std::string> proxyTrace;
+    std::string proxyFailure;
+
+    // Fills proxyHost and proxyPort from the user's proxy configuration
+    // (environment, desktop settings, auto-configuration script) when it
+    // names a proxy, and leaves them unchanged otherwise. Never throws.
+    void DetectProxy();
+
+    // Each opens a tunnel to host:port through the proxy at
+    // proxyHost:proxyPort on a fresh handle. True: the handle is the tunnel
+    // and nothing past the proxy's answer has been read from it. False: the
+    // attempt failed (proxyFailure says why); the handle may be connected to
+    // the proxy and the next attempt replaces it. An unresolvable proxy host
+    // throws SocketException.
+    // HTTP CONNECT, answering a Basic, Digest or NTLM challenge.
+    bool ConnectHttpProxy(std::u16string_view host, uint16_t port);
+    // SOCKS4, or SOCKS4a when the host does not resolve here.
+    bool ConnectSocks4Proxy(std::u16string_view host, uint16_t port);
+    // SOCKS5, offering username/password when proxyIdAnsi is set.
+    bool ConnectSocks5Proxy(std::u16string_view host, uint16_t port);
+
+    // NTLM state: the identity taken from the proxy settings and this
+    // computer, and the proxy's challenge.
+    std::string ntlmWorkstation;
+    std::string ntlmDomain;
+    std::string ntlmUser;
+    std::string ntlmPassword;
+    std::array<uint8_t, 8> ntlmChallenge{};
+
+    // Digest state: the challenge's values and the computed response.
+    std::string digestRealm;
+    std::string digestNonce;
+    std::string digestCnonce;
+    std::string digestResponse;
+    uint32_t digestNonceCount = 0;
+    std::string digestQop;
+    std::string digestOpaque;
+
+    // Fills the NTLM identity fields from proxyIdAnsi, proxyPasswordAnsi and
+    // the host name, and gives the Type 1 message. False (with `error` set
+    // when given) when a name or the password is too long.
+    bool MakeNtlmType1(std::vector<uint8_t>* message, CodecError* error = nullptr);
+    // Clears `output` over its capacity and writes the Base64 text of the
+    // Type 3 message for ntlmChallenge, zero-terminated; returns its length,
+    // or 0 when it does not fit or the identity is unusable.
+    size_t MakeNtlmType3(char* output, size_t capacity, CodecError* error = nullptr);
+    // Reads the Digest challenge out of the proxy's reply header and
+    // computes the response for CONNECT host:port into the digest fields.
+    bool MakeDigestResponse(std::string_view replyHeader, std::string_view host, uint16_t port,
+                            CodecError* error = nullptr);
     // ==== end of proxy traversal ====
 
     // The key and IV agreed by the key exchange; zero before it.

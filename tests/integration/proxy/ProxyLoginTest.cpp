@@ -1,0 +1,203 @@
+// Full logins to the real ostiva-server through real proxies. The console
+// side runs in the network namespace of scripts/test-services.sh, which
+// reaches the proxies and nothing else: the server listens on the root
+// namespace's 127.0.0.1, so the direct connection fails by construction and
+// only a tunnel gets through, without any setting for the direct route.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <thread>
+
+#include "integration/session/SessionFixture.h"
+#include "support/TestServices.h"
+
+namespace ostiva::test {
+namespace {
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (old_) {
+            ::setenv(name_, old_->c_str(), 1);
+        } else {
+            ::unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class ProxyLogin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // The proxy variables of the machine running the tests must not
+        // steer the detection tests.
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY",
+                                 "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"}) {
+            cleared_.emplace_back(std::make_unique<ScopedEnv>(name, ""));
+            ::unsetenv(name);
+        }
+        ASSERT_TRUE(server.IsRunning()) << server.Log();
+        std::string why;
+        bool entered = false;
+        std::thread probe([&] { entered = services.EnterClientNamespace(&why); });
+        probe.join();
+        if (!entered) GTEST_SKIP() << why;
+    }
+
+    // "[proxy]" lines of info.dat for the peer `key`, reached on the
+    // namespace link.
+    std::string ProxySection(int mode, const std::string& key, const std::string& id,
+                             const std::string& password) const {
+        return "[proxy]\nuse=" + std::to_string(mode) + "\naddr=" +
+               services.Value("NETNS_HOST_ADDR") + "\nport=" + services.Value(key) +
+               "\nid=" + id + "\npw=" + password + "\n";
+    }
+
+    bool PeerRunning(const std::string& key) const {
+        return TestServices::Listening(services.Port(key));
+    }
+
+    // Logs in from inside the namespace, as alice.
+    bool LoginInNamespace(Console& console) {
+        bool ok = false;
+        std::thread inside([&] {
+            std::string why;
+            if (!services.EnterClientNamespace(&why)) {
+                ADD_FAILURE() << why;
+                return;
+            }
+            ok = console.Login(u"alice", u"secret-a");
+        });
+        inside.join();
+        return ok;
+    }
+
+    static std::string FailureText(const Console& console) {
+        const auto& failure = console.client->LastLoginFailure();
+        return failure.message ? ToUtf8(failure.message->EnglishText()) : std::string();
+    }
+
+    // Short limits: a wrong password makes the chain try SOCKS on squid,
+    // which waits silently for bytes it cannot read.
+    static void QuickTimeouts(Console& console) {
+        SessionClient::Timeouts timeouts;
+        timeouts.connectMs = 2000;
+        timeouts.replyMs = 5000;
+        console.client->SetTimeouts(timeouts);
+    }
+
+    const TestServices& services = TestServices::Get();
+    std::vector<std::unique_ptr<ScopedEnv>> cleared_;
+    ServerProcess server;
+};
+
+TEST_F(ProxyLogin, TheDirectConnectionFailsInsideTheNamespace) {
+    Console console(server);
+    EXPECT_FALSE(LoginInNamespace(console));
+    EXPECT_EQ(console.client->LastLoginFailure().reason, LoginFailureReason::Error);
+    EXPECT_NE(FailureText(console).find("Cannot connect to the server"), std::string::npos)
+        << FailureText(console);
+}
+
+struct PeerCase {
+    const char* name;
+    const char* key;
+    bool needsCredentials;
+};
+
+class ProxyLoginThrough : public ProxyLogin, public ::testing::WithParamInterface<PeerCase> {
+protected:
+    std::string User() const {
+        return std::string(GetParam().name) == "SquidNtlm" ? services.Value("NTLM_USER")
+                                                            : services.Value("PROXY_USER");
+    }
+};
+
+TEST_P(ProxyLoginThrough, RightCredentialsLogIn) {
+    if (!PeerRunning(GetParam().key)) GTEST_SKIP() << TestServices::NotRunning(GetParam().key);
+    Console console(server, {},
+                    ProxySection(1, GetParam().key, User(), services.Value("PROXY_PASSWORD")));
+    ASSERT_TRUE(LoginInNamespace(console)) << FailureText(console);
+    EXPECT_EQ(console.client->companyName(), u"Acme Support");
+    EXPECT_TRUE(WaitForSession(server, "alice"));
+    // The session's records travel through the tunnel too.
+    console.client->RequestNewCode();
+    EXPECT_NE(console.events.WaitForCreatedCode(), 0);
+}
+
+TEST_P(ProxyLoginThrough, WrongCredentialsFailAfterEveryMethodWasTried) {
+    if (!GetParam().needsCredentials) GTEST_SKIP() << "this peer takes any credentials";
+    if (!PeerRunning(GetParam().key)) GTEST_SKIP() << TestServices::NotRunning(GetParam().key);
+    Console console(server, {}, ProxySection(1, GetParam().key, "mallory", "wrong-password"));
+    QuickTimeouts(console);
+    EXPECT_FALSE(LoginInNamespace(console));
+    std::string text = FailureText(console);
+    for (const char* route : {"direct: ", "HTTP CONNECT: ", "SOCKS4: ", "SOCKS5: "}) {
+        EXPECT_NE(text.find(route), std::string::npos) << route << " in " << text;
+    }
+    auto sessions = ListOf(server.Control("sessions"));
+    EXPECT_EQ(std::find(sessions.begin(), sessions.end(), "alice"), sessions.end());
+}
+
+INSTANTIATE_TEST_SUITE_P(Peers, ProxyLoginThrough,
+                         ::testing::Values(PeerCase{"SquidOpen", "SQUID_OPEN_PORT", false},
+                                           PeerCase{"SquidBasic", "SQUID_BASIC_PORT", true},
+                                           PeerCase{"SquidDigest", "SQUID_DIGEST_PORT", true},
+                                           PeerCase{"SquidNtlm", "SQUID_NTLM_PORT", true},
+                                           PeerCase{"DanteSocks4", "DANTE_PORT", false},
+                                           PeerCase{"MicrosocksSocks5", "MICROSOCKS_PORT", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ProxyLogin, AnUnresolvableProxyHostFailsEveryMethodWithAClearReason) {
+    Console console(server, {}, "[proxy]\nuse=1\naddr=no-such-proxy.invalid\nport=3128\n");
+    EXPECT_FALSE(LoginInNamespace(console));
+    std::string text = FailureText(console);
+    EXPECT_NE(text.find("SOCKS5: proxy host no-such-proxy.invalid"), std::string::npos) << text;
+}
+
+TEST_F(ProxyLogin, DetectedFromTheEnvironment) {
+    if (!PeerRunning("SQUID_OPEN_PORT")) GTEST_SKIP() << TestServices::NotRunning("squid");
+    ScopedEnv proxy("http_proxy", "http://" + services.Value("NETNS_HOST_ADDR") + ":" +
+                                      services.Value("SQUID_OPEN_PORT") + "/");
+    Console console(server, {}, "[proxy]\nuse=2\n");
+    ASSERT_TRUE(LoginInNamespace(console)) << FailureText(console);
+    EXPECT_TRUE(WaitForSession(server, "alice"));
+}
+
+TEST_F(ProxyLogin, DetectedFromAnAutoConfigurationScript) {
+    if (!PeerRunning("DANTE_PORT")) GTEST_SKIP() << TestServices::NotRunning("dante");
+    // The script names dante: the HTTP attempt fails on it and SOCKS4 gets
+    // through. The static text of https_proxy is not used, since the
+    // script's answer names a proxy.
+    std::filesystem::path pac =
+        std::filesystem::temp_directory_path() / ("ostiva-login-" + std::to_string(::getpid()) + ".pac");
+    {
+        std::ofstream out(pac);
+        out << "function FindProxyForURL(url, host) { return \"PROXY "
+            << services.Value("NETNS_HOST_ADDR") << ":" << services.Value("DANTE_PORT")
+            << "; DIRECT\"; }\n";
+    }
+    ScopedEnv script("http_proxy", "pac+file://" + pac.string());
+    ScopedEnv fallback("https_proxy", "http://192.0.2.1:9/");
+    Console console(server, {}, "[proxy]\nuse=2\n");
+    bool ok = LoginInNamespace(console);
+    std::filesystem::remove(pac);
+#ifdef OSTIVA_HAVE_LIBPROXY
+    ASSERT_TRUE(ok) << FailureText(console);
+#else
+    EXPECT_FALSE(ok);
+#endif
+}
+
+}  // namespace
+}  // namespace ostiva::test

@@ -1,0 +1,201 @@
+// The proxy operations of SocketIPv4 against real proxies on loopback
+// (squid with each authentication, dante, microsocks), tunnelling to an echo
+// server, with the right credentials and with wrong ones. The peers come
+// from scripts/test-services.sh; without them the tests are skipped.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "session/Route.h"
+#include "session/RouteChain.h"
+#include "support/EchoServer.h"
+#include "support/TestServices.h"
+#include "transport/SocketIPv4.h"
+#include "util/Utf.h"
+
+namespace ostiva::test {
+namespace {
+
+struct Credentials {
+    std::string id;
+    std::string password;
+};
+
+std::unique_ptr<SocketIPv4> Through(uint16_t proxyPort, const Credentials& credentials) {
+    auto socket = std::make_unique<SocketIPv4>();
+    socket->proxyMode = 1;
+    socket->proxyHost.SetString(u"127.0.0.1");
+    socket->proxyPort = proxyPort;
+    socket->proxyIdAnsi.SetString(credentials.id);
+    socket->proxyPasswordAnsi.SetString(credentials.password);
+    socket->proxyTimeoutMs = 5000;
+    return socket;
+}
+
+std::string Trace(const SocketIPv4& socket) {
+    std::string text;
+    for (const auto& line : socket.proxyTrace) text += line + "\n";
+    return text;
+}
+
+// A round trip through the tunnel: what comes back from the echo server.
+std::string RoundTrip(SocketIPv4& socket, const std::string& text) {
+    socket.SendBytes(text.data(), text.size());
+    std::string back(text.size(), '\0');
+    back.resize(socket.ReceiveExact(back.data(), back.size(), 5000));
+    return back;
+}
+
+class RealProxy : public ::testing::Test {
+protected:
+    const TestServices& services = TestServices::Get();
+    EchoServer echo;
+    std::u16string target = u"127.0.0.1";
+
+    Credentials Right() const { return {services.Value("PROXY_USER"), services.Value("PROXY_PASSWORD")}; }
+
+    uint16_t Peer(const std::string& key) {
+        uint16_t port = services.Port(key);
+        if (!TestServices::Listening(port)) return 0;
+        return port;
+    }
+};
+
+#define REQUIRE_PEER(port, key)                                                    \
+    uint16_t port = Peer(key);                                                     \
+    if (port == 0) GTEST_SKIP() << TestServices::NotRunning(key);
+
+TEST_F(RealProxy, SquidWithoutAuthenticationIgnoresCredentials) {
+    REQUIRE_PEER(port, "SQUID_OPEN_PORT");
+    auto socket = Through(port, Right());
+    ASSERT_TRUE(socket->ConnectHttpProxy(target, echo.Port())) << Trace(*socket);
+    EXPECT_EQ(RoundTrip(*socket, "open squid"), "open squid");
+}
+
+struct SquidCase {
+    const char* key;
+    const char* scheme;
+};
+
+class AuthenticatingSquid : public RealProxy, public ::testing::WithParamInterface<SquidCase> {};
+
+TEST_P(AuthenticatingSquid, RightCredentialsOpenTheTunnel) {
+    REQUIRE_PEER(port, GetParam().key);
+    Credentials credentials = Right();
+    if (std::string(GetParam().scheme) == "NTLM") credentials.id = services.Value("NTLM_USER");
+    auto socket = Through(port, credentials);
+    ASSERT_TRUE(socket->ConnectHttpProxy(target, echo.Port())) << Trace(*socket);
+    EXPECT_EQ(RoundTrip(*socket, std::string(GetParam().scheme) + " tunnel"),
+              std::string(GetParam().scheme) + " tunnel");
+    EXPECT_NE(Trace(*socket).find(GetParam().scheme), std::string::npos) << Trace(*socket);
+}
+
+TEST_P(AuthenticatingSquid, WrongCredentialsFailWithoutARetry) {
+    REQUIRE_PEER(port, GetParam().key);
+    auto socket = Through(port, {"mallory", "not-the-password"});
+    EXPECT_FALSE(socket->ConnectHttpProxy(target, echo.Port()));
+    // squid answers a wrong Basic or Digest password with 407 and an NTLM
+    // user it does not admit with 403.
+    EXPECT_NE(socket->proxyFailure.find("the proxy refused the"), std::string::npos)
+        << Trace(*socket);
+    EXPECT_NE(Trace(*socket).find("credentials sent"), std::string::npos) << Trace(*socket);
+    EXPECT_EQ(echo.Connections(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, AuthenticatingSquid,
+                         ::testing::Values(SquidCase{"SQUID_BASIC_PORT", "Basic"},
+                                           SquidCase{"SQUID_DIGEST_PORT", "Digest"},
+                                           SquidCase{"SQUID_NTLM_PORT", "NTLM"}),
+                         [](const auto& info) { return std::string(info.param.scheme); });
+
+TEST_F(RealProxy, DigestRightPasswordWrongUser) {
+    REQUIRE_PEER(port, "SQUID_DIGEST_PORT");
+    auto socket = Through(port, {services.Value("PROXY_USER"), "wrong"});
+    EXPECT_FALSE(socket->ConnectHttpProxy(target, echo.Port()));
+}
+
+TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
+    REQUIRE_PEER(port, "DANTE_PORT");
+    {
+        auto socket = Through(port, {});
+        ASSERT_TRUE(socket->ConnectSocks4Proxy(target, echo.Port())) << Trace(*socket);
+        EXPECT_EQ(RoundTrip(*socket, "socks4"), "socks4");
+    }
+    {
+        auto socket = Through(port, {});
+        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        EXPECT_EQ(RoundTrip(*socket, "socks5"), "socks5");
+    }
+    {
+        // Offered username/password as well, dante picks no authentication.
+        auto socket = Through(port, Right());
+        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        EXPECT_EQ(RoundTrip(*socket, "socks5 offered"), "socks5 offered");
+    }
+}
+
+TEST_F(RealProxy, MicrosocksChecksUsernameAndPassword) {
+    REQUIRE_PEER(port, "MICROSOCKS_PORT");
+    {
+        auto socket = Through(port, Right());
+        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        EXPECT_EQ(RoundTrip(*socket, "authenticated"), "authenticated");
+    }
+    {
+        auto socket = Through(port, {services.Value("PROXY_USER"), "wrong"});
+        EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
+        EXPECT_NE(socket->proxyFailure.find("user name or password"), std::string::npos)
+            << Trace(*socket);
+    }
+    {
+        auto socket = Through(port, {});
+        EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
+        EXPECT_NE(socket->proxyFailure.find("none of the offered methods"), std::string::npos)
+            << Trace(*socket);
+    }
+}
+
+TEST_F(RealProxy, AProxyGivenAProtocolItDoesNotSpeakFailsWithinTheLimit) {
+    REQUIRE_PEER(squid, "SQUID_OPEN_PORT");
+    REQUIRE_PEER(dante, "DANTE_PORT");
+    auto socket = Through(squid, {});
+    socket->proxyTimeoutMs = 2000;
+    EXPECT_FALSE(socket->ConnectSocks4Proxy(target, echo.Port()));
+    EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
+    auto other = Through(dante, {});
+    other->proxyTimeoutMs = 2000;
+    EXPECT_FALSE(other->ConnectHttpProxy(target, echo.Port()));
+    EXPECT_EQ(echo.Connections(), 0);
+}
+
+TEST_F(RealProxy, TheRouteChainMovesOnAfterEachFailedMethod) {
+    // microsocks refuses the HTTP and SOCKS4 attempts; SOCKS5 with the
+    // right password gets through.
+    REQUIRE_PEER(port, "MICROSOCKS_PORT");
+    auto socket = Through(port, Right());
+    RouteTarget where;
+    where.host = target;
+    where.port = echo.Port();
+    where.timeoutMs = 3000;
+    RouteChain chain(MakeProxyRoutes());
+    std::u16string failure;
+    ASSERT_TRUE(chain.Connect(*socket, where, &failure)) << ToUtf8(failure) << Trace(*socket);
+    EXPECT_EQ(RoundTrip(*socket, "third route"), "third route");
+    std::string trace = Trace(*socket);
+    EXPECT_NE(trace.find("HTTP CONNECT: "), std::string::npos) << trace;
+    EXPECT_NE(trace.find("SOCKS4: "), std::string::npos) << trace;
+
+    // With a wrong password every method fails, and the message names each.
+    auto refused = Through(port, {services.Value("PROXY_USER"), "wrong"});
+    ASSERT_FALSE(chain.Connect(*refused, where, &failure));
+    std::string text = ToUtf8(failure);
+    EXPECT_NE(text.find("HTTP CONNECT: "), std::string::npos) << text;
+    EXPECT_NE(text.find("SOCKS4: "), std::string::npos) << text;
+    EXPECT_NE(text.find("SOCKS5: 127.0.0.1:"), std::string::npos) << text;
+    EXPECT_NE(text.find("user name or password"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace ostiva::test

@@ -1,0 +1,8 @@
+# The login tests start the real server built beside them and reuse the
+# session tests' console fixture (which reads the server's JSON answers);
+# the detection tests need to know whether libproxy is built in.
+add_dependencies(${target} ostiva-server)
+target_link_libraries(${target} PRIVATE nlohmann_json::nlohmann_json)
+if(LIBPROXY_FOUND)
+  target_compile_definitions(${target} PRIVATE OSTIVA_HAVE_LIBPROXY=1)
+endif()
