@@ -1,9 +1,11 @@
 #include "controls/Translations.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QTranslator>
 #include <memory>
+#include <vector>
 
 #include "controls/FontFallbacks.h"
 
@@ -22,7 +24,7 @@ namespace {
 };
 
 struct Installed {
-    std::unique_ptr<QTranslator> translator;
+    std::vector<std::unique_ptr<QTranslator>> translators;
     UiLanguage language = UiLanguage::English;
     QFont originalFont;
     bool fontChanged = false;
@@ -50,24 +52,27 @@ UiLanguage Translations::Install(QApplication& app) {
 
 UiLanguage Translations::Install(QApplication& app, const QLocale& locale) {
     Installed& state = State();
-    if (state.translator) {
-        QCoreApplication::removeTranslator(state.translator.get());
-        state.translator.reset();
-    }
+    for (const auto& translator : state.translators)
+        QCoreApplication::removeTranslator(translator.get());
+    state.translators.clear();
     if (state.fontChanged) {
         app.setFont(state.originalFont);
         state.fontChanged = false;
     }
 
     const UiLanguage language = LanguageFor(locale);
-    auto translator = std::make_unique<QTranslator>();
-    const QString file = language == UiLanguage::Japanese ? QStringLiteral(":/i18n/ostiva_ja.qm")
-                                                          : QStringLiteral(":/i18n/ostiva_en.qm");
-    // Without a translation the English source texts are shown, which is
-    // still a working console.
-    if (translator->load(file)) {
+    // Every translation file of the language: one per part of the windows
+    // (ostiva_<lang>.qm, dialogs_<lang>.qm, ...). Without a translation the
+    // English source texts are shown, which is still a working console.
+    const QString suffix =
+        language == UiLanguage::Japanese ? QStringLiteral("_ja.qm") : QStringLiteral("_en.qm");
+    const QDir directory(QStringLiteral(":/i18n"));
+    for (const QString& name :
+         directory.entryList({QStringLiteral("*") + suffix}, QDir::Files, QDir::Name)) {
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(directory.filePath(name))) continue;
         QCoreApplication::installTranslator(translator.get());
-        state.translator = std::move(translator);
+        state.translators.push_back(std::move(translator));
     }
 
     FontFallbacks::InstallSubstitutions();

@@ -1,8 +1,8 @@
 #pragma once
 // Picks the windows' language from the user's locale and installs its texts:
 // Japanese when the user's preferred language is Japanese, English otherwise.
-// The translations (resources/translations/ostiva_<lang>.ts) are compiled
-// into the program. Installing also points the Windows font names the windows
+// The translations (resources/translations/<part>_<lang>.ts, every part of
+// the language) are compiled into the program. Installing also points the Windows font names the windows
 // use at installed fonts, and for Japanese makes a Japanese font the
 // application font, so that kanji get their Japanese forms.
 
