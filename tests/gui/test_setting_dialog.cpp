@@ -42,11 +42,9 @@ class SettingDialogTest : public QObject {
     void noFileShowsTheDefaults();
     void opensWithTheFilesValues();
     void clicksMoveTheProxyControls();
-    void unknownProxyModeKeepsTheTemplateState();
     void saveWritesWhatTheWidgetsShow();
     void unknownScaleIsLeftAlone();
     void defaultThenCancelWritesNothing();
-    void defaultThenSaveWritesTheDefaults();
     void japaneseTexts();
 
   private:
@@ -168,14 +166,6 @@ void SettingDialogTest::clicksMoveTheProxyControls() {
     VerifyProxy(&dialog, {true, false, true, true, false});
 }
 
-void SettingDialogTest::unknownProxyModeKeepsTheTemplateState() {
-    WriteFile("[proxy]\nuse=3\n");
-    CSettingDlg dialog(nullptr, MakeSettings());
-    VerifyProxy(&dialog, {false, false, false, true, true});
-    Find<QAbstractButton>(&dialog, CSettingDlg::kSaveButton)->click();
-    QCOMPARE(MakeSettings().ProxyMode(), 0);
-}
-
 void SettingDialogTest::saveWritesWhatTheWidgetsShow() {
     CSettingDlg dialog(nullptr, MakeSettings());
     QSignalSpy accepted(&dialog, &QDialog::accepted);
@@ -201,23 +191,16 @@ void SettingDialogTest::saveWritesWhatTheWidgetsShow() {
 }
 
 void SettingDialogTest::unknownScaleIsLeftAlone() {
-    const std::string file =
-        "[options]\nfitwindow=0\nscale_num=2\nscale_den=3\n8bit=1\nquality=6\ncompresslevel=6\n";
-    WriteFile(file);
+    WriteFile("[options]\nfitwindow=0\nscale_num=2\nscale_den=3\n");
     CSettingDlg dialog(nullptr, MakeSettings());
     auto* scale = Find<QComboBox>(&dialog, CSettingDlg::kScale);
     QCOMPARE(scale->currentIndex(), -1);
     QCOMPARE(scale->currentText(), QString());
-    QCOMPARE(Find<QComboBox>(&dialog, CSettingDlg::kQuality)->currentText(),
-             QStringLiteral("Speed First"));
     Find<QAbstractButton>(&dialog, CSettingDlg::kSaveButton)->click();
     const Settings settings = MakeSettings();
     QCOMPARE(settings.FitWindow(), 0);
     QCOMPARE(settings.ScaleNumerator(), 2);
     QCOMPARE(settings.ScaleDenominator(), 3);
-    QCOMPARE(settings.EightBit(), 1);
-    QCOMPARE(settings.Quality(), 3);
-    QCOMPARE(settings.CompressLevel(), 3);
 }
 
 void SettingDialogTest::defaultThenCancelWritesNothing() {
@@ -240,21 +223,6 @@ void SettingDialogTest::defaultThenCancelWritesNothing() {
         QCOMPARE(rejected.count(), 1);
         QCOMPARE(ReadFile(), file);
     }
-}
-
-void SettingDialogTest::defaultThenSaveWritesTheDefaults() {
-    WriteFile(
-        "[helper]\nsavepw=0\nautologin=1\n"
-        "[proxy]\nuse=2\naddr=proxy.lan\nport=3128\nid=me\npw=secret\n"
-        "[options]\nviewonly=1\nautorec=1\nfitwindow=0\nscale_num=3\nscale_den=2\n"
-        "8bit=0\nquality=6\ncompresslevel=6\n");
-    CSettingDlg dialog(nullptr, MakeSettings());
-    Find<QAbstractButton>(&dialog, CSettingDlg::kDefaultButton)->click();
-    Find<QAbstractButton>(&dialog, CSettingDlg::kSaveButton)->click();
-    QCOMPARE(ReadFile(), std::string("[helper]\nsavepw=1\nautologin=0\n"
-                                     "[proxy]\nuse=0\naddr=proxy.lan\nport=3128\nid=me\npw=secret\n"
-                                     "[options]\nviewonly=0\nautorec=0\nfitwindow=1\nscale_num=3\n"
-                                     "scale_den=2\n8bit=0\nquality=3\ncompresslevel=3\n"));
 }
 
 void SettingDialogTest::japaneseTexts() {
