@@ -1,0 +1,118 @@
+#include "console/CHelperApp.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "console/CAboutDlg.h"
+#include "console/CHelperDlg.h"
+#include "console/MessageBoxPrompt.h"
+#include "console/SingleInstance.h"
+#include "console/TestHook.h"
+#include "console/UpdaterSwap.h"
+#include "console/ViewerLauncher.h"
+#include "console/WindowConsoleEvents.h"
+#include "controls/Pictures.h"
+#include "controls/Translations.h"
+#include "dialogs/CLoginDlg.h"
+#include "dialogs/CSettingDlg.h"
+#include "dialogs/LoginForm.h"
+#include "dialogs/ReportDlg.h"
+#include "session/SessionClient.h"
+#include "util/ModulePath.h"
+
+namespace ostiva {
+
+namespace {
+
+// The windows and the desktop as the main window's menu opens them.
+class ConsoleWindows : public MainWindowServices {
+  public:
+    explicit ConsoleWindows(Settings settings) : settings_(std::move(settings)) {}
+
+    void RunSettings(QWidget* parent) override { CSettingDlg::OnSetting(parent, settings_); }
+
+    QWidget* CreateHistoryWindow(QWidget* owner, const QString& helperId) override {
+        return new ReportDlg(helperId, owner);
+    }
+
+    void ShowHistory(QWidget* historyWindow) override {
+        if (auto* history = qobject_cast<ReportDlg*>(historyWindow)) history->NavigateHistory();
+        historyWindow->show();
+        historyWindow->raise();
+        historyWindow->activateWindow();
+    }
+
+    bool OpenAddress(const QUrl& address, QString* reason) override {
+        if (!address.isValid()) {
+            *reason = address.errorString();
+            return false;
+        }
+        if (QDesktopServices::openUrl(address)) return true;
+        *reason = QStringLiteral("no program could open %1").arg(address.toString());
+        return false;
+    }
+
+    void RunAbout(QWidget* parent) override {
+        CAboutDlg about(parent);
+        about.exec();
+    }
+
+  private:
+    Settings settings_;
+};
+
+}  // namespace
+
+CHelperApp::CHelperApp(QApplication& app) : app_(app) {}
+
+int CHelperApp::Run() {
+    // A downloaded updater replaces the old one before anything else.
+    SwapUpdater(".");
+
+    SingleInstance instance;
+    if (!instance.Claim()) return 0;  // the running console was brought forward
+
+    Translations::Install(app_);
+    app_.setWindowIcon(Pictures::Icon(Pictures::ApplicationIcon));
+    // The login dialog closes before the main window opens: that is not the
+    // end of the program.
+    app_.setQuitOnLastWindowClosed(false);
+
+    std::unique_ptr<TestHook> hook = TestHook::FromEnvironment();
+    if (hook) QObject::connect(&instance, &SingleInstance::raiseRequested, hook.get(), [&hook] {
+        hook->CountRaise();
+    });
+
+    const Settings settings;  // "./info.dat" in the working directory
+    MessageBoxPrompt prompt;  // over whichever window is active
+    WindowConsoleEvents events;
+    SessionClient session(settings, &prompt);
+    session.SetEvents(&events);
+
+    for (;;) {
+        // A fresh dialog for every attempt; a failed one turned Auto Login off.
+        CLoginDlg login(&session, &prompt, settings);
+        const int result = login.exec();
+        if (result == kLoginSucceeded) break;
+        if (result == kLoginCancelled) return 0;
+    }
+
+    ProcessViewerLauncher launcher;
+    ConsoleWindows windows(settings);
+    CHelperDlg::Environment environment{session, launcher, settings, ProgramDirectory()};
+    environment.services = &windows;
+    {
+        CHelperDlg window(std::move(environment));
+        if (hook) hook->SetMainWindow(&window);
+        events.Attach(&window);
+        window.Open(session.Account());
+        window.exec();
+        // No session event may reach the window once it is gone.
+        session.Stop();
+        events.Detach();
+    }
+    return 0;
+}
+
+}  // namespace ostiva
