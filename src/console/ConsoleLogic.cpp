@@ -29,7 +29,7 @@ ConsoleLogic::ConsoleLogic(ConsoleView& view, CodeCommands& commands, ViewerLaun
                            std::u16string programDir)
     : view_(view), commands_(commands), launcher_(launcher), programDir_(std::move(programDir)) {}
 
-void ConsoleLogic::Open(const ConsoleAccount& account) {
+void ConsoleLogic::Open(const ConsoleAccount& account, FirstCode firstCode) {
     account_ = account;
     todayCount_ = account.todayConnections;
     view_.SetControlText(ConsoleControl::AccountCompany, account_.companyName);
@@ -44,7 +44,7 @@ void ConsoleLogic::Open(const ConsoleAccount& account) {
     EnableDelete(false);
     EnableConnect(false);
     EnableReportEdits(false);
-    commands_.RequestNewCode();
+    if (firstCode == FirstCode::Request) commands_.RequestNewCode();
 }
 
 void ConsoleLogic::DropCodes() {

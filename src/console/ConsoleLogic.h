@@ -34,10 +34,14 @@ class ConsoleLogic {
     ConsoleLogic(ConsoleView& view, CodeCommands& commands, ViewerLauncher& launcher,
                  std::u16string programDir);
 
+    // Whether opening asks the server for a code by itself: the window does,
+    // the command-line console waits until it is told.
+    enum class FirstCode { Request, Wait };
+
     // The window has opened: shows the account, prepares the work
-    // directories, disables what needs a selection and requests the first
-    // code without a click.
-    void Open(const ConsoleAccount& account);
+    // directories, disables what needs a selection and (unless told to wait)
+    // requests the first code without a click.
+    void Open(const ConsoleAccount& account, FirstCode firstCode = FirstCode::Request);
     // The window is closing: the list is dropped.
     void DropCodes();
 

@@ -164,9 +164,12 @@ int SpawnDetached(const std::vector<std::string>& args) {
 ProcessViewerLauncher::ProcessViewerLauncher(std::u16string programDir)
     : programDir_(std::move(programDir)) {}
 
+std::vector<std::string> ProcessViewerLauncher::ArgumentsFor(int32_t code) const {
+    return ViewerArguments(programDir_.empty() ? ProgramDirectory() : programDir_, code);
+}
+
 bool ProcessViewerLauncher::LaunchViewer(int32_t code, std::u16string* error) {
-    const std::u16string dir = programDir_.empty() ? ProgramDirectory() : programDir_;
-    const std::vector<std::string> args = ViewerArguments(dir, code);
+    const std::vector<std::string> args = ArgumentsFor(code);
     int failure = SpawnDetached(args);
     if (failure == 0) return true;
     if (error) *error = FormatWide(u"%s: %s", {args[0], SystemErrorText(failure)});

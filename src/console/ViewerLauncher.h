@@ -15,6 +15,12 @@ class ViewerLauncher {
     // Starts one viewer for the code. False with the system's reason in
     // `error` when the program could not be started.
     virtual bool LaunchViewer(int32_t code, std::u16string* error) = 0;
+    // The argument vector a launch for the code starts, for front ends that
+    // report what they started; empty when the launcher cannot tell.
+    virtual std::vector<std::string> ArgumentsFor(int32_t code) const {
+        (void)code;
+        return {};
+    }
 };
 
 // The viewer's argument vector: "<dir>/ostiviewer", "-optionsfile=<dir>/info.dat"
@@ -43,6 +49,7 @@ class ProcessViewerLauncher : public ViewerLauncher {
     explicit ProcessViewerLauncher(std::u16string programDir = {});
 
     bool LaunchViewer(int32_t code, std::u16string* error) override;
+    std::vector<std::string> ArgumentsFor(int32_t code) const override;
 
   private:
     std::u16string programDir_;

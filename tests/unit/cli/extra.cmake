@@ -1,0 +1,2 @@
+# The command-line console's pieces live in the tool's own library.
+target_link_libraries(${target} PRIVATE ostiva_cli_lib)
