@@ -1,11 +1,9 @@
 #include "console/CHelperApp.h"
 
 #include <QApplication>
-#include <QDesktopServices>
-#include <QUrl>
 
-#include "console/CAboutDlg.h"
 #include "console/CHelperDlg.h"
+#include "console/ConsoleWindows.h"
 #include "console/MessageBoxPrompt.h"
 #include "console/SingleInstance.h"
 #include "console/TestHook.h"
@@ -15,54 +13,11 @@
 #include "controls/Pictures.h"
 #include "controls/Translations.h"
 #include "dialogs/CLoginDlg.h"
-#include "dialogs/CSettingDlg.h"
 #include "dialogs/LoginForm.h"
-#include "dialogs/ReportDlg.h"
 #include "session/SessionClient.h"
 #include "util/ModulePath.h"
 
 namespace ostiva {
-
-namespace {
-
-// The windows and the desktop as the main window's menu opens them.
-class ConsoleWindows : public MainWindowServices {
-  public:
-    explicit ConsoleWindows(Settings settings) : settings_(std::move(settings)) {}
-
-    void RunSettings(QWidget* parent) override { CSettingDlg::OnSetting(parent, settings_); }
-
-    QWidget* CreateHistoryWindow(QWidget* owner, const QString& helperId) override {
-        return new ReportDlg(helperId, owner);
-    }
-
-    void ShowHistory(QWidget* historyWindow) override {
-        if (auto* history = qobject_cast<ReportDlg*>(historyWindow)) history->NavigateHistory();
-        historyWindow->show();
-        historyWindow->raise();
-        historyWindow->activateWindow();
-    }
-
-    bool OpenAddress(const QUrl& address, QString* reason) override {
-        if (!address.isValid()) {
-            *reason = address.errorString();
-            return false;
-        }
-        if (QDesktopServices::openUrl(address)) return true;
-        *reason = QStringLiteral("no program could open %1").arg(address.toString());
-        return false;
-    }
-
-    void RunAbout(QWidget* parent) override {
-        CAboutDlg about(parent);
-        about.exec();
-    }
-
-  private:
-    Settings settings_;
-};
-
-}  // namespace
 
 CHelperApp::CHelperApp(QApplication& app) : app_(app) {}
 

@@ -170,6 +170,7 @@ class CHelperDlg : public QDialog, public ConsoleView {
     QWidget* HistoryWindow() const { return historyWindow_; }
     CodeListWidget* CodeList() const { return list_; }
     const CodePictureCache& PictureCache() const { return pictures_; }
+    CodePictureCache& PictureCache() { return pictures_; }
     CSideBannerWnd* Banner() const { return banner_; }
 
     // The menu bar's greying and link items as they must be before a popup
