@@ -54,9 +54,26 @@ fi
 echo "== all tests"
 run_ctest build
 
+# The sanitizer builds make only what their tests run: the unit test
+# programs and the fuzz-seed replays (ASan+UBSan), and the programs that hold
+# concurrency tests (TSan).
+sanitizer_targets() {
+  ninja -C "$1" -t targets all 2>/dev/null |
+    sed -n -E 's/^((unit_[A-Za-z0-9_]+)|([A-Za-z0-9_]+_fuzz)): .*/\1/p' | sort -u
+}
+
+sanitizer_build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja -DOSTIVA_WERROR=ON -DOSTIVA_BUILD_UI=OFF \
+    -DOSTIVA_BUILD_BENCHMARKS=OFF "$@" >"$dir.configure.log" 2>&1 ||
+    { cat "$dir.configure.log"; return 1; }
+  # shellcheck disable=SC2046
+  cmake --build "$dir" -j"$jobs" --target $(sanitizer_targets "$dir")
+}
+
 echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 mkdir -p build-asan
-if build build-asan -DOSTIVA_SANITIZE=ON -DOSTIVA_BUILD_UI=OFF -DOSTIVA_BUILD_BENCHMARKS=OFF; then
+if sanitizer_build build-asan -DOSTIVA_SANITIZE=ON; then
   ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     run_ctest build-asan -L unit
 else
@@ -65,7 +82,7 @@ fi
 
 echo "== concurrency tests under ThreadSanitizer"
 mkdir -p build-tsan
-if build build-tsan -DOSTIVA_TSAN=ON -DOSTIVA_BUILD_UI=OFF -DOSTIVA_BUILD_BENCHMARKS=OFF; then
+if sanitizer_build build-tsan -DOSTIVA_TSAN=ON; then
   TSAN_OPTIONS=halt_on_error=1 run_ctest build-tsan -L unit -R 'Concurren|Thread'
 else
   failed=$((failed + 1)); status=1
