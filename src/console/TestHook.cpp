@@ -131,10 +131,34 @@ void TestHook::Run(const QString& line) {
         return;
     }
     if (name == QLatin1String("grab")) {
-        QWidget* window = QApplication::activeModalWidget();
-        if (window == nullptr) window = QApplication::activeWindow();
-        if (window == nullptr && main_) window = main_;
-        if (window != nullptr) window->grab().save(rest, "PNG");
+        const QString file = rest.section(QLatin1Char(' '), 0, 0);
+        const QString className = rest.section(QLatin1Char(' '), 1);
+        QWidget* window = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (!className.isEmpty() && widget->isVisible() &&
+                QLatin1String(widget->metaObject()->className()) == className) {
+                window = widget;
+            }
+        }
+        if (window == nullptr && className.isEmpty()) window = QApplication::activeModalWidget();
+        if (window == nullptr && className.isEmpty() && main_) window = main_;
+        if (window != nullptr) window->grab().save(file, "PNG");
+        return;
+    }
+    if (name == QLatin1String("set") || name == QLatin1String("push")) {
+        const QString object = rest.section(QLatin1Char(' '), 0, 0);
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            if (!top->isVisible()) continue;
+            if (name == QLatin1String("set")) {
+                if (auto* edit = top->findChild<QLineEdit*>(object)) {
+                    edit->setText(rest.section(QLatin1Char(' '), 1));
+                    return;
+                }
+            } else if (auto* button = top->findChild<QAbstractButton*>(object)) {
+                button->click();
+                return;
+            }
+        }
         return;
     }
     if (!main_) return;

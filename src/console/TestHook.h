@@ -15,7 +15,13 @@
 //   menu COMMAND      a menu command of the main window, after its greying
 //   press BUTTON      presses Yes, No or OK of the open message box
 //   close             closes the main window as its close box does
-//   grab FILE         saves a picture of the active window as PNG
+//   grab FILE [CLASS] saves a picture of a window as PNG: the visible
+//                     top-level window of that class (e.g. ostiva::ReportDlg),
+//                     or the open modal window, or the main window
+//   set NAME TEXT     sets the text of the edit with that objectName in a
+//                     visible window (e.g. the login dialog's idEdit)
+//   push NAME         presses the button with that objectName in a visible
+//                     window (e.g. loginButton, cancelButton)
 //
 // The hook only reads and drives what the technician could; it adds no way
 // around the window's own rules.
