@@ -95,8 +95,8 @@
         <translation>Connect</translation>
     </message>
     <message>
-        <source>The number of today's connection : </source>
-        <translation>The number of today's connection : </translation>
+        <source>The number of today&apos;s connection : </source>
+        <translation>The number of today&apos;s connection : </translation>
     </message>
     <message>
         <source>Setting</source>

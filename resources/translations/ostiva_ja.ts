@@ -95,7 +95,7 @@
         <translation>接続</translation>
     </message>
     <message>
-        <source>The number of today's connection : </source>
+        <source>The number of today&apos;s connection : </source>
         <translation>今日のサポート接続回数 : </translation>
     </message>
     <message>

@@ -206,9 +206,14 @@ CHelperDlg::CHelperDlg(Environment environment, QWidget* parent)
 }
 
 CHelperDlg::~CHelperDlg() {
-    // The history window goes first; the logic may still ask the view
-    // nothing after this point.
+    codeTimer_->stop();
     delete historyWindow_.data();
+    // The controls go while the logic they report to still exists: a
+    // notification sent while the list is torn down must find it.
+    quietList_ = true;
+    delete client_;
+    client_ = nullptr;
+    list_ = nullptr;
 }
 
 void CHelperDlg::BuildControls() {
