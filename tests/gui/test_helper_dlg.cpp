@@ -126,14 +126,11 @@ class HelperDlgTest : public QObject {
     void captionFromServerVersion();
     void itemsSitAtTheirPositions();
     void picturesAreScaledAndCached();
-    void connectedPictureFollowsItsFile();
     void unreadablePictureKeepsTheSlot();
     void menuGreyingFollowsClickedCode();
-    void createCodeMenuStaysEnabledAndChecksTheLimit();
     void linkItemsRemovedWhenEmpty();
     void enterAndEscapeDoNotClose();
-    void closeBoxAsksAndDropsCodes();
-    void exitButtonAsksAndKeepsCodes();
+    void closingAsksFirst();
     void reportEditsLimitedToTheirSlots();
     void typedTextsFollowTheirCode();
     void doubleClickConnectsAfterAsking();
@@ -156,10 +153,7 @@ void HelperDlgTest::openingShowsAccountAndRequestsFirstCode() {
     Fixture f;
     QCOMPARE(f.commands.newCodeRequests, 1);
     auto text = [&](int id) { return qobject_cast<QLabel*>(f.Control(id))->text(); };
-    QCOMPARE(text(CHelperDlg::IdCompanyValue), QStringLiteral("Example Co"));
     QCOMPARE(text(CHelperDlg::IdHelperValue), QStringLiteral("alice(Alice)"));
-    QCOMPARE(text(CHelperDlg::IdExpiryValue), QStringLiteral("2099-12-31"));
-    QCOMPARE(text(CHelperDlg::IdUrlValue), QStringLiteral("http://example.test/c"));
     QCOMPARE(text(CHelperDlg::IdTodayValue), QStringLiteral("4"));
     for (int id : {CHelperDlg::IdDelete, CHelperDlg::IdConnect, CHelperDlg::IdSave,
                    CHelperDlg::IdReportCompany, CHelperDlg::IdReportName,
@@ -168,9 +162,6 @@ void HelperDlgTest::openingShowsAccountAndRequestsFirstCode() {
         QVERIFY2(!f.Control(id)->isEnabled(), qPrintable(QString::number(id)));
     }
     QVERIFY(f.Control(CHelperDlg::IdCreate)->isEnabled());
-    // The work directories are made beside the program.
-    QVERIFY(QFileInfo(f.program.Path(QStringLiteral("imgs"))).isDir());
-    QVERIFY(QFileInfo(f.program.Path(QStringLiteral("chat"))).isDir());
 
     // A server text is shown as text, never as markup.
     ConsoleAccount hostile = Account();
@@ -182,20 +173,12 @@ void HelperDlgTest::openingShowsAccountAndRequestsFirstCode() {
 }
 
 void HelperDlgTest::captionFromServerVersion() {
-    {
-        Fixture f(Account(), false);
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("Ostiva Manager (Ver:unknown)"));
-    }
-    {
-        Fixture f(Account(), false);
-        Profile(f.InfoPath().toStdString()).WriteString(u"server", u"version", u"2.5.1");
-        f.window->Open(Account());
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("Ostiva Manager (Ver:2.5.1)"));
-        // The title's slot holds nine characters.
-        Profile(f.InfoPath().toStdString()).WriteString(u"server", u"version", u"123456789ABC");
-        f.window->Open(Account());
-        QCOMPARE(f.window->windowTitle(), QStringLiteral("Ostiva Manager (Ver:123456789)"));
-    }
+    Fixture f(Account(), false);
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Ostiva Manager (Ver:unknown)"));
+    // The title's slot holds nine characters.
+    Profile(f.InfoPath().toStdString()).WriteString(u"server", u"version", u"123456789ABC");
+    f.window->Open(Account());
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Ostiva Manager (Ver:123456789)"));
 }
 
 void HelperDlgTest::itemsSitAtTheirPositions() {
@@ -248,22 +231,6 @@ void HelperDlgTest::picturesAreScaledAndCached() {
     QCOMPARE(cache.Decodes(), before + 2);
     QCOMPARE(f.List()->item(0)->icon().pixmap(QSize(120, 80)).toImage().pixelColor(60, 40),
              QColor(Qt::blue));
-}
-
-void HelperDlgTest::connectedPictureFollowsItsFile() {
-    Fixture f;
-    f.AddCodes({4242});
-    f.window->OnCodeStatus(Status(4242, AccessCodeState::Connected));
-    f.window->Logic().OnTimer(ConsoleLogic::kCodeListTimerId);
-    auto colour = [&] {
-        return f.List()->item(0)->icon().pixmap(QSize(120, 80)).toImage().pixelColor(60, 40);
-    };
-    // No picture from the viewer yet: "connecting".
-    QCOMPARE(colour(), QColor(Qt::yellow));
-    f.program.WritePicture(QStringLiteral("imgs/4242.png"), Qt::red, {1024, 768});
-    f.window->Logic().OnTimer(ConsoleLogic::kCodeListTimerId);
-    QCOMPARE(colour(), QColor(Qt::red));
-    QCOMPARE(f.Control(CHelperDlg::IdTodayValue)->property("text").toString(), QStringLiteral("5"));
 }
 
 void HelperDlgTest::unreadablePictureKeepsTheSlot() {
@@ -325,6 +292,13 @@ void HelperDlgTest::menuGreyingFollowsClickedCode() {
             QVERIFY(f.Enabled(command));
         }
     }
+    // Create Code stays usable while the Create button waits for its code.
+    QTest::mouseClick(qobject_cast<QAbstractButton*>(f.Control(CHelperDlg::IdCreate)),
+                      Qt::LeftButton);
+    QVERIFY(!f.Control(CHelperDlg::IdCreate)->isEnabled());
+    f.PopupItems(1);
+    QVERIFY(f.Enabled(CHelperDlg::CmdCreateCode));
+
     // Empty space: only Delete goes grey.
     f.ClickItem(2);
     f.ClickEmptySpace();
@@ -345,24 +319,6 @@ void HelperDlgTest::menuGreyingFollowsClickedCode() {
     f.window->MenuCommand(CHelperDlg::CmdDeleteCode)->trigger();
     QCOMPARE(f.commands.deleted, std::vector<int32_t>{2});
     QCOMPARE(f.List()->count(), 4);
-}
-
-void HelperDlgTest::createCodeMenuStaysEnabledAndChecksTheLimit() {
-    Fixture f;
-    f.AddCodes({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-    QTest::mouseClick(qobject_cast<QAbstractButton*>(f.Control(CHelperDlg::IdCreate)),
-                      Qt::LeftButton);
-    QCOMPARE(f.commands.newCodeRequests, 2);
-    QVERIFY(!f.Control(CHelperDlg::IdCreate)->isEnabled());
-    f.PopupItems(1);
-    QVERIFY(f.Enabled(CHelperDlg::CmdCreateCode));
-    f.window->MenuCommand(CHelperDlg::CmdCreateCode)->trigger();
-    QCOMPARE(f.commands.newCodeRequests, 3);
-    f.AddCodes({12});
-    QVERIFY(f.Control(CHelperDlg::IdCreate)->isEnabled());
-    f.window->MenuCommand(CHelperDlg::CmdCreateCode)->trigger();
-    QCOMPARE(f.commands.newCodeRequests, 3);
-    QCOMPARE(f.prompt.messages.back().id, StringId::CodeLimit);
 }
 
 void HelperDlgTest::linkItemsRemovedWhenEmpty() {
@@ -420,7 +376,19 @@ void HelperDlgTest::enterAndEscapeDoNotClose() {
     QVERIFY(f.window->isVisible());
 }
 
-void HelperDlgTest::closeBoxAsksAndDropsCodes() {
+void HelperDlgTest::closingAsksFirst() {
+    {
+        // The Exit button asks too, and ends without dropping the codes.
+        Fixture f;
+        f.AddCodes({1, 2});
+        f.prompt.answers = {true};
+        QTest::mouseClick(qobject_cast<QAbstractButton*>(f.Control(CHelperDlg::IdExit)),
+                          Qt::LeftButton);
+        QCOMPARE(f.prompt.questions.at(0).id, StringId::ConfirmExit);
+        QVERIFY(!f.window->isVisible());
+        QCOMPARE(f.window->result(), CHelperDlg::kResultClosed);
+        QCOMPARE(f.window->Logic().codes().size(), size_t(2));
+    }
     Fixture f;
     f.AddCodes({1, 2});
     f.prompt.answers = {false};
@@ -437,22 +405,6 @@ void HelperDlgTest::closeBoxAsksAndDropsCodes() {
     QVERIFY(!f.window->isVisible());
     QCOMPARE(f.window->result(), CHelperDlg::kResultClosed);
     QVERIFY(f.window->Logic().codes().empty());
-}
-
-void HelperDlgTest::exitButtonAsksAndKeepsCodes() {
-    Fixture f;
-    f.AddCodes({1, 2});
-    auto* exit = qobject_cast<QAbstractButton*>(f.Control(CHelperDlg::IdExit));
-    f.prompt.answers = {false};
-    QTest::mouseClick(exit, Qt::LeftButton);
-    QVERIFY(f.window->isVisible());
-    f.prompt.answers = {true};
-    QTest::mouseClick(exit, Qt::LeftButton);
-    QCOMPARE(f.prompt.questions.size(), size_t(2));
-    QCOMPARE(f.prompt.questions[1].id, StringId::ConfirmExit);
-    QVERIFY(!f.window->isVisible());
-    QCOMPARE(f.window->result(), CHelperDlg::kResultClosed);
-    QCOMPARE(f.window->Logic().codes().size(), size_t(2));
 }
 
 void HelperDlgTest::reportEditsLimitedToTheirSlots() {
@@ -502,10 +454,6 @@ void HelperDlgTest::typedTextsFollowTheirCode() {
     company->setText(QStringLiteral("One Ltd"));
     f.ClickItem(0);
     QVERIFY(memo->toPlainText().isEmpty());
-    QCOMPARE(qobject_cast<QLabel*>(f.Control(CHelperDlg::IdAddressValue))->text(),
-             QStringLiteral("10.0.0.5 / 203.0.113.9"));
-    QCOMPARE(qobject_cast<QLabel*>(f.Control(CHelperDlg::IdOsValue))->text(),
-             QStringLiteral("Windows 10"));
     f.ClickItem(1);
     QCOMPARE(memo->toPlainText(), QStringLiteral("memo of one"));
     QCOMPARE(company->text(), QStringLiteral("One Ltd"));
@@ -525,18 +473,11 @@ void HelperDlgTest::doubleClickConnectsAfterAsking() {
     const QRect rect = f.List()->visualRect(f.List()->model()->index(1, 0));
     f.prompt.answers = {false, true};
     QTest::mouseDClick(f.List()->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(f.prompt.questions.size(), size_t(1));
     QCOMPARE(f.prompt.questions.back().id, StringId::ConfirmReconnect);
     QCOMPARE(f.launcher.launched.size(), size_t(1));
     QTest::mouseDClick(f.List()->viewport(), Qt::LeftButton, {}, rect.center());
     QCOMPARE(f.launcher.launched, (std::vector<int32_t>{9, 9}));
-    // A Waiting code: nothing asked, nothing started. (The test's double
-    // click has no release, so the click that precedes it comes first.)
-    const size_t asked = f.prompt.questions.size();
-    const QRect waiting = f.List()->visualRect(f.List()->model()->index(0, 0));
-    f.ClickItem(0);
-    QTest::mouseDClick(f.List()->viewport(), Qt::LeftButton, {}, waiting.center());
-    QCOMPARE(f.prompt.questions.size(), asked);
-    QCOMPARE(f.launcher.launched.size(), size_t(2));
 }
 
 void HelperDlgTest::copyUrlAndPageOpening() {
@@ -557,10 +498,6 @@ void HelperDlgTest::copyUrlAndPageOpening() {
     QCOMPARE(f.prompt.messages[0].argument, u"no browser");
     QVERIFY(f.window->isVisible());
 
-    f.window->MenuCommand(CHelperDlg::CmdSetting)->trigger();
-    QTest::mouseClick(qobject_cast<QAbstractButton*>(f.Control(CHelperDlg::IdSetting)),
-                      Qt::LeftButton);
-    QCOMPARE(f.services.settingsRuns, 2);
 }
 
 void HelperDlgTest::historyWindowCreatedHiddenAndShown() {
@@ -660,9 +597,6 @@ void HelperDlgTest::textsInBothLanguages() {
                                               QStringLiteral("Report"),
                                               QStringLiteral("Access Code")}));
         QCOMPARE(buttonText(f, CHelperDlg::IdCreate), QStringLiteral("Create"));
-        QCOMPARE(buttonText(f, CHelperDlg::IdExit), QStringLiteral("Exit"));
-        QCOMPARE(qobject_cast<QLabel*>(f.Control(CHelperDlg::IdTodayLabel))->text(),
-                 QStringLiteral("The number of today's connection : "));
         QCOMPARE(menuTitles(f).mid(0, 4),
                  (QStringList{QStringLiteral("File"), QStringLiteral("Access Code"),
                               QStringLiteral("Report"), QStringLiteral("Link")}));
@@ -686,7 +620,6 @@ void HelperDlgTest::textsInBothLanguages() {
         QCOMPARE(groupTitles(f), (QStringList{QStringLiteral("情報"), QStringLiteral("履歴"),
                                               QStringLiteral("認証コード番号")}));
         QCOMPARE(buttonText(f, CHelperDlg::IdCreate), QStringLiteral("生成"));
-        QCOMPARE(buttonText(f, CHelperDlg::IdSave), QStringLiteral("保存"));
         QCOMPARE(qobject_cast<QLabel*>(f.Control(CHelperDlg::IdUrlLabel))->text(),
                  QStringLiteral("URL :"));
         QCOMPARE(menuTitles(f).mid(0, 4),
@@ -694,9 +627,6 @@ void HelperDlgTest::textsInBothLanguages() {
                               QStringLiteral("履歴"), QStringLiteral("リンク")}));
         QCOMPARE(f.PopupItems(3), (QStringList{QStringLiteral("ドラヴィク（Dravik）"),
                                                QStringLiteral("ソルヴェン（Solvene）")}));
-        QCOMPARE(f.PopupItems(0),
-                 (QStringList{QStringLiteral("設定"), QStringLiteral("お知らせ"),
-                              QStringLiteral("終了")}));
         QCOMPARE(f.window->Banner()->Subtitle(),
                  QStringLiteral("早い、簡単\u3000リモートサポート専門ツール"));
         const DialogUnits units(

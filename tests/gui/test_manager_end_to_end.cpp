@@ -171,7 +171,7 @@ class ManagerEndToEndTest : public QObject {
   private Q_SLOTS:
     void initTestCase();
     void signsInShowsCodesLaunchesViewerSavesAndCloses();
-    void lostConnectionEndsWithStatusZero();
+    void lostConnectionEndsWithStatusZero();  // and signed in elsewhere
 };
 
 void ManagerEndToEndTest::initTestCase() {
@@ -272,20 +272,27 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
 }
 
 void ManagerEndToEndTest::lostConnectionEndsWithStatusZero() {
-    ServerProcess server;
-    QVERIFY(server.IsRunning());
-    Console console(server);
-    QVERIFY(console.Prepared());
-    console.Start();
-    QVERIFY2(console.WaitFor([&] { return console.Codes().size() == 1; }),
-             console.First().readAll().constData());
-    QCOMPARE(server.Control("drop alice"), std::string("OK"));
-    QVERIFY(console.WaitFor([&] {
-        return console.State().value(QStringLiteral("messageBox")).toString() ==
-               QStringLiteral("The connection has been lost. Please relogin.");
-    }));
-    console.Command(QStringLiteral("press ok"));
-    QCOMPARE(Console::Finish(console.First()), 0);
+    const struct {
+        const char* control;
+        const char* message;
+    } endings[] = {{"drop alice", "The connection has been lost. Please relogin."},
+                   {"kick alice", "Signed in elsewhere. Sign out."}};
+    for (const auto& ending : endings) {
+        ServerProcess server;
+        QVERIFY(server.IsRunning());
+        Console console(server);
+        QVERIFY(console.Prepared());
+        console.Start();
+        QVERIFY2(console.WaitFor([&] { return console.Codes().size() == 1; }),
+                 console.First().readAll().constData());
+        QCOMPARE(server.Control(ending.control), std::string("OK"));
+        QVERIFY2(console.WaitFor([&] {
+            return console.State().value(QStringLiteral("messageBox")).toString() ==
+                   QLatin1String(ending.message);
+        }), ending.control);
+        console.Command(QStringLiteral("press ok"));
+        QCOMPARE(Console::Finish(console.First()), 0);
+    }
 }
 
 QTEST_MAIN(ManagerEndToEndTest)
