@@ -483,8 +483,16 @@ void CHelperDlg::OnConnectionHistory() {
 
 void CHelperDlg::OpenLink(const std::u16string& address) {
     if (services_ == nullptr || address.empty()) return;
+    // The addresses come from the server: only web pages are opened, never a
+    // local file or program, whatever the desktop would do with one.
+    const QUrl url(ToQString(address), QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || url.host().isEmpty() ||
+        (scheme != QLatin1String("http") && scheme != QLatin1String("https"))) {
+        return;
+    }
     QString reason;
-    services_->OpenAddress(QUrl(ToQString(address), QUrl::TolerantMode), &reason);
+    services_->OpenAddress(url, &reason);  // not examined, as before
 }
 
 void CHelperDlg::OnAbout() {

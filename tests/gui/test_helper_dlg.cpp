@@ -333,8 +333,12 @@ void HelperDlgTest::linkItemsRemovedWhenEmpty() {
     {
         ConsoleAccount account = Account();
         account.linkUrl1.clear();
+        account.linkUrl2 = u"file:///etc/passwd";
         Fixture f(account);
         QCOMPARE(f.PopupItems(3), QStringList{QStringLiteral("Solvene")});
+        // The server's addresses open only as web pages.
+        f.window->MenuCommand(CHelperDlg::CmdLinkSecond)->trigger();
+        QVERIFY(f.services.opened.empty());
         QVERIFY(f.window->MenuCommand(CHelperDlg::CmdLinkFirst) == nullptr);
         // Opening it again changes nothing.
         QCOMPARE(f.PopupItems(3), QStringList{QStringLiteral("Solvene")});
