@@ -179,7 +179,7 @@ public:
     // and nothing past the proxy's answer has been read from it. False: the
     // attempt failed (proxyFailure says why); the handle may be connected to
     // the proxy and the next attempt replaces it. An unresolvable proxy host
-    // throws SocketException.
+    // throws SocketException, as does a system that refuses a fresh socket.
     // HTTP CONNECT, answering a Basic, Digest or NTLM challenge.
     bool ConnectHttpProxy(std::u16string_view host, uint16_t port);
     // SOCKS4, or SOCKS4a when the host does not resolve here.
