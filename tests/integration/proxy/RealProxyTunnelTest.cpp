@@ -67,55 +67,6 @@ protected:
     uint16_t port = Peer(key);                                                     \
     if (port == 0) GTEST_SKIP() << TestServices::NotRunning(key);
 
-TEST_F(RealProxy, SquidWithoutAuthenticationIgnoresCredentials) {
-    REQUIRE_PEER(port, "SQUID_OPEN_PORT");
-    auto socket = Through(port, Right());
-    ASSERT_TRUE(socket->ConnectHttpProxy(target, echo.Port())) << Trace(*socket);
-    EXPECT_EQ(RoundTrip(*socket, "open squid"), "open squid");
-}
-
-struct SquidCase {
-    const char* key;
-    const char* scheme;
-};
-
-class AuthenticatingSquid : public RealProxy, public ::testing::WithParamInterface<SquidCase> {};
-
-TEST_P(AuthenticatingSquid, RightCredentialsOpenTheTunnel) {
-    REQUIRE_PEER(port, GetParam().key);
-    Credentials credentials = Right();
-    if (std::string(GetParam().scheme) == "NTLM") credentials.id = services.Value("NTLM_USER");
-    auto socket = Through(port, credentials);
-    ASSERT_TRUE(socket->ConnectHttpProxy(target, echo.Port())) << Trace(*socket);
-    EXPECT_EQ(RoundTrip(*socket, std::string(GetParam().scheme) + " tunnel"),
-              std::string(GetParam().scheme) + " tunnel");
-    EXPECT_NE(Trace(*socket).find(GetParam().scheme), std::string::npos) << Trace(*socket);
-}
-
-TEST_P(AuthenticatingSquid, WrongCredentialsFailWithoutARetry) {
-    REQUIRE_PEER(port, GetParam().key);
-    auto socket = Through(port, {"mallory", "not-the-password"});
-    EXPECT_FALSE(socket->ConnectHttpProxy(target, echo.Port()));
-    // squid answers a wrong Basic or Digest password with 407 and an NTLM
-    // user it does not admit with 403.
-    EXPECT_NE(socket->proxyFailure.find("the proxy refused the"), std::string::npos)
-        << Trace(*socket);
-    EXPECT_NE(Trace(*socket).find("credentials sent"), std::string::npos) << Trace(*socket);
-    EXPECT_EQ(echo.Connections(), 0);
-}
-
-INSTANTIATE_TEST_SUITE_P(Schemes, AuthenticatingSquid,
-                         ::testing::Values(SquidCase{"SQUID_BASIC_PORT", "Basic"},
-                                           SquidCase{"SQUID_DIGEST_PORT", "Digest"},
-                                           SquidCase{"SQUID_NTLM_PORT", "NTLM"}),
-                         [](const auto& info) { return std::string(info.param.scheme); });
-
-TEST_F(RealProxy, DigestRightPasswordWrongUser) {
-    REQUIRE_PEER(port, "SQUID_DIGEST_PORT");
-    auto socket = Through(port, {services.Value("PROXY_USER"), "wrong"});
-    EXPECT_FALSE(socket->ConnectHttpProxy(target, echo.Port()));
-}
-
 TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
     REQUIRE_PEER(port, "DANTE_PORT");
     {
@@ -133,27 +84,6 @@ TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
         auto socket = Through(port, Right());
         ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks5 offered"), "socks5 offered");
-    }
-}
-
-TEST_F(RealProxy, MicrosocksChecksUsernameAndPassword) {
-    REQUIRE_PEER(port, "MICROSOCKS_PORT");
-    {
-        auto socket = Through(port, Right());
-        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
-        EXPECT_EQ(RoundTrip(*socket, "authenticated"), "authenticated");
-    }
-    {
-        auto socket = Through(port, {services.Value("PROXY_USER"), "wrong"});
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
-        EXPECT_NE(socket->proxyFailure.find("user name or password"), std::string::npos)
-            << Trace(*socket);
-    }
-    {
-        auto socket = Through(port, {});
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
-        EXPECT_NE(socket->proxyFailure.find("none of the offered methods"), std::string::npos)
-            << Trace(*socket);
     }
 }
 
