@@ -104,11 +104,11 @@ void CurlTunnel(benchmark::State& state, const char* portKey, bool ntlm) {
         return;
     }
     HttpTarget target;
-    std::string command = std::string("curl -s -o /dev/null --max-time 10 -w '%{time_pretransfer}' -p ") +
-                          (ntlm ? "--proxy-ntlm" : "--proxy-digest") + " -x http://127.0.0.1:" +
-                          std::to_string(squid.port) + " -U '" + squid.user + ":" +
-                          squid.password + "' http://127.0.0.1:" + std::to_string(target.Port()) +
-                          "/ 2>/dev/null";
+    std::string command =
+        std::string("curl -s -o /dev/null --max-time 10 -w '%{time_pretransfer}' -p ") +
+        (ntlm ? "--proxy-ntlm" : "--proxy-digest") +
+        " -x http://127.0.0.1:" + std::to_string(squid.port) + " -U '" + squid.user + ":" +
+        squid.password + "' http://127.0.0.1:" + std::to_string(target.Port()) + "/ 2>/dev/null";
     for (auto _ : state) {
         FILE* pipe = ::popen(command.c_str(), "r");
         char output[64] = {};
@@ -123,10 +123,18 @@ void CurlTunnel(benchmark::State& state, const char* portKey, bool ntlm) {
     }
 }
 
-void BM_OursNtlm(benchmark::State& state) { OursTunnel(state, "SQUID_NTLM_PORT", true); }
-void BM_CurlNtlm(benchmark::State& state) { CurlTunnel(state, "SQUID_NTLM_PORT", true); }
-void BM_OursDigest(benchmark::State& state) { OursTunnel(state, "SQUID_DIGEST_PORT", false); }
-void BM_CurlDigest(benchmark::State& state) { CurlTunnel(state, "SQUID_DIGEST_PORT", false); }
+void BM_OursNtlm(benchmark::State& state) {
+    OursTunnel(state, "SQUID_NTLM_PORT", true);
+}
+void BM_CurlNtlm(benchmark::State& state) {
+    CurlTunnel(state, "SQUID_NTLM_PORT", true);
+}
+void BM_OursDigest(benchmark::State& state) {
+    OursTunnel(state, "SQUID_DIGEST_PORT", false);
+}
+void BM_CurlDigest(benchmark::State& state) {
+    CurlTunnel(state, "SQUID_DIGEST_PORT", false);
+}
 
 BENCHMARK(BM_OursNtlm)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);
 BENCHMARK(BM_CurlNtlm)->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(300);

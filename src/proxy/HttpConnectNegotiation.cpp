@@ -36,7 +36,7 @@ constexpr int kReconnectAttempts = 3;
 constexpr size_t kNtlmTokenBuffer = 1024;
 
 class HttpConnectNegotiation {
-public:
+  public:
     enum class State {
         Start,
         ProxyResolved,
@@ -64,7 +64,7 @@ public:
         return state_ == State::Tunnel;
     }
 
-private:
+  private:
     static const char* Name(State state) {
         switch (state) {
             case State::Start:
@@ -136,14 +136,14 @@ private:
         // The resolver's SocketException goes to the caller, with the
         // failure on the trace.
         try {
-            proxy_ = AddressIPv4::Resolve(socket_.proxyHost,
-                                          static_cast<uint16_t>(socket_.proxyPort));
+            proxy_ =
+                AddressIPv4::Resolve(socket_.proxyHost, static_cast<uint16_t>(socket_.proxyPort));
         } catch (...) {
             Fail("the proxy host cannot be resolved");
             throw;
         }
-        Enter(State::ProxyResolved, ToUtf8(FormatWide(u"%s:%u", {proxy_.ToString(),
-                                                                 unsigned(proxy_.GetPort())})));
+        Enter(State::ProxyResolved,
+              ToUtf8(FormatWide(u"%s:%u", {proxy_.ToString(), unsigned(proxy_.GetPort())})));
     }
 
     void ConnectFirst() {
@@ -189,8 +189,8 @@ private:
         if (!ReadReply()) return;
         if (reply_.statusCode == 200) return Enter(State::Tunnel, StatusText());
         if (!IsChallenge(reply_.statusCode)) {
-            return Fail(FormatNarrow("the proxy refused the tunnel (status %d)",
-                                     {reply_.statusCode}));
+            return Fail(
+                FormatNarrow("the proxy refused the tunnel (status %d)", {reply_.statusCode}));
         }
         auto challenge = LocateProxyChallenge(header_);
         if (!challenge.ok()) return Fail(challenge.error);
@@ -251,9 +251,8 @@ private:
                 digest.opaque = socket_.digestOpaque;
                 auto request =
                     MakeDigestConnectRequest(host_, port_, socket_.proxyIdAnsi.view(), digest);
-                return SendAuthenticated(
-                    request, State::CredentialsSent,
-                    FormatNarrow("Digest, qop \"%s\"", {socket_.digestQop}));
+                return SendAuthenticated(request, State::CredentialsSent,
+                                         FormatNarrow("Digest, qop \"%s\"", {socket_.digestQop}));
             }
             case ProxyAuthScheme::Ntlm: {
                 std::vector<uint8_t> type1;
@@ -292,8 +291,7 @@ private:
             if (*reply_.contentLength > kProxyReplyMaxBody) {
                 return Fail("the proxy's challenge reply has an oversized body");
             }
-            ProxyIoEnd end =
-                DiscardFromProxy(socket_, *reply_.contentLength, Deadline(timeoutMs_));
+            ProxyIoEnd end = DiscardFromProxy(socket_, *reply_.contentLength, Deadline(timeoutMs_));
             if (end != ProxyIoEnd::Complete) return Fail(DescribeProxyIoEnd(end));
         }
         Enter(State::ChallengeTaken, StatusText());

@@ -68,7 +68,9 @@ std::string Describe(const ProxyEndpoint& endpoint) {
 
 }  // namespace
 
-std::string ProxyProbeUrl() { return "http://" + std::string(kServiceWebHost); }
+std::string ProxyProbeUrl() {
+    return "http://" + std::string(kServiceWebHost);
+}
 
 std::optional<ProxyEndpoint> ParseProxyList(std::u16string_view text) {
     StringStorage whole(text);
@@ -96,8 +98,8 @@ std::string ProxyTextFromUrl(std::string_view url) {
 }
 
 std::string StaticProxyFromEnvironment(const EnvironmentLookup& lookup) {
-    static constexpr const char* kNames[] = {"http_proxy", "HTTP_PROXY", "https_proxy",
-                                             "HTTPS_PROXY", "all_proxy", "ALL_PROXY"};
+    static constexpr const char* kNames[] = {"http_proxy",  "HTTP_PROXY", "https_proxy",
+                                             "HTTPS_PROXY", "all_proxy",  "ALL_PROXY"};
     for (const char* name : kNames) {
         const char* value = lookup(name);
         if (value == nullptr) continue;
@@ -134,7 +136,7 @@ namespace {
 // and while a worker is stuck like that the next lookup gets a spare one
 // (at most kMaxWorkers in all).
 class LibproxyService {
-public:
+  public:
     static constexpr int kMaxWorkers = 4;
 
     // Made once and never destroyed: a worker may still be inside libproxy
@@ -167,7 +169,7 @@ public:
         return std::move(request->answers);
     }
 
-private:
+  private:
     struct Request {
         std::string url;
         bool done = false;
@@ -252,9 +254,8 @@ void SocketIPv4::DetectProxy() {
         sources.ask = [](const std::string& url) {
             return AskSystemProxies(url, kProxyDetectionTimeoutMs);
         };
-        sources.staticText = StaticProxyFromEnvironment([](const char* name) {
-            return std::getenv(name);
-        });
+        sources.staticText =
+            StaticProxyFromEnvironment([](const char* name) { return std::getenv(name); });
         ProxyDetectionResult result = DetectProxyEndpoint(sources);
         proxyTrace.push_back("detect proxy: " + result.how);
         if (result.endpoint) {

@@ -64,7 +64,7 @@ int ProxyTimeoutOf(const SocketIPv4& socket);
 // reason. Each handshake names its states; the lines read
 // "<method>: <from> -> <to> (<detail>)".
 class ProxyStateLog {
-public:
+  public:
     ProxyStateLog(SocketIPv4& socket, std::string_view method);
 
     void Transition(std::string_view from, std::string_view to, std::string_view detail);
@@ -72,7 +72,7 @@ public:
     // of the move to the failed state.
     void Failure(std::string_view from, std::string_view reason);
 
-private:
+  private:
     SocketIPv4& socket_;
     std::string method_;
 };

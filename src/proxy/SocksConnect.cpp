@@ -82,7 +82,7 @@ SocksTarget ResolveTarget(const std::string& name, std::u16string_view host, uin
 // What both handshakes share: the state log, the proxy address, the fresh
 // connection and reading a reply through its checker.
 class SocksHandshake {
-protected:
+  protected:
     SocksHandshake(SocketIPv4& socket, std::string_view method, std::u16string_view host,
                    uint16_t port)
         : socket_(socket),
@@ -145,7 +145,7 @@ protected:
 };
 
 class Socks4Handshake : SocksHandshake {
-public:
+  public:
     enum class State { Start, ProxyResolved, Connected, RequestSent, Tunnel, Failed };
 
     Socks4Handshake(SocketIPv4& socket, std::u16string_view host, uint16_t port)
@@ -156,7 +156,7 @@ public:
         return state_ == State::Tunnel;
     }
 
-private:
+  private:
     static const char* Name(State state) {
         switch (state) {
             case State::Start:
@@ -235,7 +235,7 @@ private:
 };
 
 class Socks5Handshake : SocksHandshake {
-public:
+  public:
     enum class State {
         Start,
         ProxyResolved,
@@ -256,7 +256,7 @@ public:
         return state_ == State::Tunnel;
     }
 
-private:
+  private:
     static const char* Name(State state) {
         switch (state) {
             case State::Start:
@@ -387,8 +387,8 @@ private:
         std::string failure = Receive(CheckSocks5ConnectReply, &reply);
         if (!failure.empty()) return Enter(State::Failed, failure);
         if (reply.verdict == SocksVerdict::Granted) {
-            return Enter(State::Tunnel, FormatNarrow("granted, %u-byte reply",
-                                                     {unsigned(reply.length)}));
+            return Enter(State::Tunnel,
+                         FormatNarrow("granted, %u-byte reply", {unsigned(reply.length)}));
         }
         if (reply.verdict == SocksVerdict::Refused) {
             return Enter(State::Failed,

@@ -15,7 +15,7 @@ namespace ostiva {
 namespace {
 
 class ProxyRoute : public Route {
-public:
+  public:
     using Operation = bool (SocketIPv4::*)(std::u16string_view, uint16_t);
 
     ProxyRoute(std::u16string_view name, Operation operation)
@@ -49,13 +49,13 @@ public:
         if (socket.IsShutDown()) {
             *reason = u"cancelled";
         } else {
-            *reason = FormatWide(u"%s:%d: %s", {socket.proxyHost, socket.proxyPort,
-                                                 FromUtf8(socket.proxyFailure)});
+            *reason = FormatWide(
+                u"%s:%d: %s", {socket.proxyHost, socket.proxyPort, FromUtf8(socket.proxyFailure)});
         }
         return false;
     }
 
-private:
+  private:
     std::u16string_view name_;
     Operation operation_;
 };
@@ -70,6 +70,8 @@ std::vector<std::unique_ptr<Route>> MakeProxyRoutes() {
     return routes;
 }
 
-void DetectProxy(SocketIPv4& socket) { socket.DetectProxy(); }
+void DetectProxy(SocketIPv4& socket) {
+    socket.DetectProxy();
+}
 
 }  // namespace ostiva

@@ -2,7 +2,9 @@
 
 namespace ostiva::test {
 
-EchoServer::EchoServer() { thread_ = std::thread([this] { Serve(); }); }
+EchoServer::EchoServer() {
+    thread_ = std::thread([this] { Serve(); });
+}
 
 EchoServer::~EchoServer() {
     {

@@ -15,7 +15,7 @@
 namespace ostiva::test {
 
 class EchoServer {
-public:
+  public:
     EchoServer();
     EchoServer(const EchoServer&) = delete;
     EchoServer& operator=(const EchoServer&) = delete;
@@ -25,7 +25,7 @@ public:
     // Connections accepted so far.
     int Connections() const;
 
-private:
+  private:
     void Serve();
 
     ListenerIPv4 listener_;

@@ -10,7 +10,9 @@ ScriptedProxy::ScriptedProxy(Script script) : script_(std::move(script)) {
     thread_ = std::thread([this] { Serve(); });
 }
 
-ScriptedProxy::~ScriptedProxy() { Stop(); }
+ScriptedProxy::~ScriptedProxy() {
+    Stop();
+}
 
 void ScriptedProxy::Stop() {
     stopping_ = true;

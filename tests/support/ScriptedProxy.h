@@ -23,7 +23,7 @@ namespace ostiva::test {
 inline constexpr int kScriptWaitMs = 5000;
 
 class ScriptedProxy {
-public:
+  public:
     // Called for each accepted connection with its number (0, 1, ...).
     using Script = std::function<void(SocketIPv4& connection, int index)>;
 
@@ -39,7 +39,7 @@ public:
     // Ends the listener and the connection being served; joins.
     void Stop();
 
-private:
+  private:
     void Serve();
 
     Script script_;
@@ -53,7 +53,7 @@ private:
 
 // What a script saw, kept for the test's thread to check.
 class Notes {
-public:
+  public:
     void Add(std::string note) {
         std::lock_guard<std::mutex> guard(lock_);
         notes_.push_back(std::move(note));
@@ -68,7 +68,7 @@ public:
         return index < notes_.size() ? notes_[index] : std::string();
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     std::vector<std::string> notes_;
 };

@@ -52,8 +52,9 @@ bool TestServices::Listening(uint16_t port) {
 }
 
 std::string TestServices::NotRunning(const std::string& what) {
-    return what + " is not running; start the test peers with scripts/test-services.sh start "
-                  "(as root)";
+    return what +
+           " is not running; start the test peers with scripts/test-services.sh start "
+           "(as root)";
 }
 
 bool TestServices::EnterClientNamespace(std::string* why) const {

@@ -10,7 +10,7 @@
 namespace ostiva::test {
 
 class TestServices {
-public:
+  public:
     // Read once from the source tree's scripts/test-services.conf.
     static const TestServices& Get();
 
@@ -31,7 +31,7 @@ public:
     // when the namespace is missing or cannot be entered.
     bool EnterClientNamespace(std::string* why) const;
 
-private:
+  private:
     std::map<std::string, std::string> values_;
 };
 

@@ -3,13 +3,13 @@
 // loopback HTTP server, including one that never answers.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <unistd.h>
 
 #include "proxy/ProxyDetection.h"
 #include "support/ScriptedProxy.h"
@@ -27,13 +27,13 @@ const char* const kProxyVariables[] = {"http_proxy", "HTTP_PROXY", "https_proxy"
 // inside the client namespace, so the worker is started here, before any
 // test runs, in the namespace the scripts of these tests are served in.
 class LibproxyWarmUp : public ::testing::Environment {
-public:
+  public:
     void SetUp() override { AskSystemProxies(ProxyProbeUrl(), kProxyDetectionTimeoutMs); }
 };
 const auto* const kWarmUp = ::testing::AddGlobalTestEnvironment(new LibproxyWarmUp);
 
 class DetectProxy : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const char* name : kProxyVariables) {
             if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
@@ -114,8 +114,10 @@ TEST_F(DetectProxy, AScriptFromALoopbackServer) {
     Notes notes;
     ScriptedProxy server([&](SocketIPv4& c, int) {
         notes.Add(ReadHttpRequest(c).substr(0, 20));
-        SendText(c, "HTTP/1.0 200 OK\r\nContent-Type: application/x-ns-proxy-autoconfig\r\n"
-                    "Content-Length: " + std::to_string(pac.size()) + "\r\n\r\n" + pac);
+        SendText(c,
+                 "HTTP/1.0 200 OK\r\nContent-Type: application/x-ns-proxy-autoconfig\r\n"
+                 "Content-Length: " +
+                     std::to_string(pac.size()) + "\r\n\r\n" + pac);
     });
     std::string url = "pac+http://127.0.0.1:" + std::to_string(server.Port()) + "/proxy.pac";
     ::setenv("http_proxy", url.c_str(), 1);

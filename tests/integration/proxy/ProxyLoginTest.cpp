@@ -18,7 +18,7 @@ namespace {
 
 // Sets an environment variable for one test and restores it afterwards.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) old_ = old;
         ::setenv(name, value.c_str(), 1);
@@ -31,13 +31,13 @@ public:
         }
     }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
 
 class ProxyLogin : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         // The proxy variables of the machine running the tests must not
         // steer the detection tests.
@@ -58,8 +58,8 @@ protected:
     // namespace link.
     std::string ProxySection(int mode, const std::string& key, const std::string& id,
                              const std::string& password) const {
-        return "[proxy]\nuse=" + std::to_string(mode) + "\naddr=" +
-               services.Value("NETNS_HOST_ADDR") + "\nport=" + services.Value(key) +
+        return "[proxy]\nuse=" + std::to_string(mode) +
+               "\naddr=" + services.Value("NETNS_HOST_ADDR") + "\nport=" + services.Value(key) +
                "\nid=" + id + "\npw=" + password + "\n";
     }
 
@@ -115,10 +115,10 @@ struct PeerCase {
 };
 
 class ProxyLoginThrough : public ProxyLogin, public ::testing::WithParamInterface<PeerCase> {
-protected:
+  protected:
     std::string User() const {
         return std::string(GetParam().name) == "SquidNtlm" ? services.Value("NTLM_USER")
-                                                            : services.Value("PROXY_USER");
+                                                           : services.Value("PROXY_USER");
     }
 };
 
@@ -157,7 +157,9 @@ const PeerCase kSquidNtlm{"SquidNtlm", "SQUID_NTLM_PORT"};
 const PeerCase kDanteSocks4{"DanteSocks4", "DANTE_PORT"};
 const PeerCase kMicrosocksSocks5{"MicrosocksSocks5", "MICROSOCKS_PORT"};
 
-std::string CaseName(const ::testing::TestParamInfo<PeerCase>& info) { return info.param.name; }
+std::string CaseName(const ::testing::TestParamInfo<PeerCase>& info) {
+    return info.param.name;
+}
 
 INSTANTIATE_TEST_SUITE_P(Peers, ProxyLoginThrough,
                          ::testing::Values(kSquidOpen, kSquidBasic, kSquidDigest, kSquidNtlm,
@@ -189,8 +191,8 @@ TEST_F(ProxyLogin, DetectedFromAnAutoConfigurationScript) {
     // The script names dante: the HTTP attempt fails on it and SOCKS4 gets
     // through. The static text of https_proxy is not used, since the
     // script's answer names a proxy.
-    std::filesystem::path pac =
-        std::filesystem::temp_directory_path() / ("ostiva-login-" + std::to_string(::getpid()) + ".pac");
+    std::filesystem::path pac = std::filesystem::temp_directory_path() /
+                                ("ostiva-login-" + std::to_string(::getpid()) + ".pac");
     {
         std::ofstream out(pac);
         out << "function FindProxyForURL(url, host) { return \"PROXY "

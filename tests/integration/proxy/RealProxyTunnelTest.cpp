@@ -49,12 +49,14 @@ std::string RoundTrip(SocketIPv4& socket, const std::string& text) {
 }
 
 class RealProxy : public ::testing::Test {
-protected:
+  protected:
     const TestServices& services = TestServices::Get();
     EchoServer echo;
     std::u16string target = u"127.0.0.1";
 
-    Credentials Right() const { return {services.Value("PROXY_USER"), services.Value("PROXY_PASSWORD")}; }
+    Credentials Right() const {
+        return {services.Value("PROXY_USER"), services.Value("PROXY_PASSWORD")};
+    }
 
     uint16_t Peer(const std::string& key) {
         uint16_t port = services.Port(key);
@@ -63,8 +65,8 @@ protected:
     }
 };
 
-#define REQUIRE_PEER(port, key)                                                    \
-    uint16_t port = Peer(key);                                                     \
+#define REQUIRE_PEER(port, key) \
+    uint16_t port = Peer(key);  \
     if (port == 0) GTEST_SKIP() << TestServices::NotRunning(key);
 
 TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {

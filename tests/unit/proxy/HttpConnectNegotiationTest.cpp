@@ -39,7 +39,9 @@ std::string Trace(const SocketIPv4& socket) {
 }
 
 // What the client reads from the tunnel, exactly `size` bytes.
-std::string ReadTunnel(SocketIPv4& socket, size_t size) { return ReadBytes(socket, size, 2000); }
+std::string ReadTunnel(SocketIPv4& socket, size_t size) {
+    return ReadBytes(socket, size, 2000);
+}
 
 const std::string kOk = "HTTP/1.0 200 Connection established\r\n\r\n";
 
@@ -87,8 +89,8 @@ TEST(HttpConnectNegotiation, RefusalsEndOnTheFirstConnection) {
     };
     const Case cases[] = {
         {"403", "HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n", "status 403"},
-        {"Negotiate only", Challenge("407 Proxy Authentication Required",
-                                     "Proxy-Authenticate: Negotiate"),
+        {"Negotiate only",
+         Challenge("407 Proxy Authentication Required", "Proxy-Authenticate: Negotiate"),
          "unsupported authentication (Negotiate)"},
         {"capitals-only header name",
          Challenge("407 Proxy Authentication Required", "PROXY-AUTHENTICATE: Basic realm=\"x\""),
@@ -134,9 +136,9 @@ TEST(HttpConnectNegotiation, BasicGoesOnASecondConnectionWith401LikeA407) {
         SendText(*socket, "x");
         EXPECT_EQ(ReadTunnel(*socket, 1), "x");
         proxy.Stop();
-        EXPECT_EQ(notes.All(), (std::vector<std::string>{
-                                   "first closed",
-                                   "Basic " + Base64Encode(std::string_view("alice:pa:ss"))}));
+        EXPECT_EQ(notes.All(),
+                  (std::vector<std::string>{
+                      "first closed", "Basic " + Base64Encode(std::string_view("alice:pa:ss"))}));
         EXPECT_EQ(proxy.Connections(), 2);
         // No secret reaches the trace.
         std::string trace = Trace(*socket);
@@ -199,8 +201,9 @@ TEST(HttpConnectNegotiation, DigestWithoutAlgorithmIsAnsweredAsMd5) {
         std::string request = ReadHttpRequest(c);
         if (index == 0) {
             // The form squid sends: no algorithm directive.
-            SendText(c, Challenge("407 x", "Proxy-Authenticate: Digest realm=\"corp\", "
-                                           "nonce=\"abc123\", qop=\"auth\", stale=false"));
+            SendText(c, Challenge("407 x",
+                                  "Proxy-Authenticate: Digest realm=\"corp\", "
+                                  "nonce=\"abc123\", qop=\"auth\", stale=false"));
             return;
         }
         notes.Add(HeaderValue(request, "Proxy-Authorization"));
@@ -234,9 +237,8 @@ TEST(HttpConnectNegotiation, NtlmReadsPastTheBodyOfTheType2Reply) {
         notes.Add(HeaderValue(request, "Proxy-Authorization"));
         std::string body = "<html>HTTP/1.0 200 this body is not the final answer</html>";
         SendText(c, "HTTP/1.0 407 Proxy Authentication Required\r\nProxy-Authenticate: NTLM " +
-                        Type2(challenge, 2) + "\r\nContent-Length: " +
-                        std::to_string(body.size()) + "\r\nProxy-Connection: keep-alive\r\n\r\n" +
-                        body);
+                        Type2(challenge, 2) + "\r\nContent-Length: " + std::to_string(body.size()) +
+                        "\r\nProxy-Connection: keep-alive\r\n\r\n" + body);
         request = ReadHttpRequest(c);
         notes.Add(HeaderValue(request, "Proxy-Authorization"));
         SendText(c, kOk);

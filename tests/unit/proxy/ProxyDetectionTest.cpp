@@ -86,9 +86,9 @@ ProxyDetectionResult Detect(std::optional<std::vector<std::string>> answers,
 }
 
 TEST(ProxyDetectionRules, TheAnswerComesBeforeTheStaticText) {
-    EXPECT_EQ(Detect(std::vector<std::string>{"http://p2:8081", "http://p3:8082"}, "p1:3128")
-                  .endpoint,
-              At(u"p2", 8081));
+    EXPECT_EQ(
+        Detect(std::vector<std::string>{"http://p2:8081", "http://p3:8082"}, "p1:3128").endpoint,
+        At(u"p2", 8081));
     // An answer without a port falls back to the static text.
     EXPECT_EQ(Detect(std::vector<std::string>{"http://gw"}, "p1:3128").endpoint, At(u"p1", 3128));
     EXPECT_EQ(Detect(std::vector<std::string>{"direct://"}, "gw").endpoint, At(u"gw", 8080));
