@@ -270,6 +270,25 @@ void ServerDatabase::CloseOpenSessions(const std::string& at) {
     s.Step();
 }
 
+std::vector<ConsoleSession> ServerDatabase::ConsoleSessions(const std::string& helperId,
+                                                           size_t limit) {
+    std::lock_guard<std::mutex> guard(lock_);
+    Statement s(db_, "SELECT id, helper_id, peer, began_at, ended_at FROM sessions "
+                     "WHERE helper_id = ?1 ORDER BY id DESC LIMIT ?2");
+    s.Bind(1, helperId).Bind(2, int64_t(limit));
+    std::vector<ConsoleSession> sessions;
+    while (s.Step()) {
+        ConsoleSession session;
+        session.id = s.Int(0);
+        session.helperId = s.Text(1);
+        session.peer = s.Text(2);
+        session.beganAt = s.Text(3);
+        session.endedAt = s.Text(4);
+        sessions.push_back(std::move(session));
+    }
+    return sessions;
+}
+
 void ServerDatabase::AddReport(const StoredReport& report) {
     std::lock_guard<std::mutex> guard(lock_);
     Statement s(db_, "INSERT INTO reports(helper_id, connection_number, code, company, name, email, "

@@ -33,6 +33,16 @@ struct StoredReport {
     std::string receivedAt;
 };
 
+// One console's time signed in: from the accepted login until it left (empty
+// while it is still signed in).
+struct ConsoleSession {
+    int64_t id = 0;
+    std::string helperId;
+    std::string peer;
+    std::string beganAt;
+    std::string endedAt;
+};
+
 class ServerDatabase {
 public:
     static constexpr const char* kInMemory = ":memory:";
@@ -63,6 +73,8 @@ public:
     // Sessions still open (from a server that did not shut down cleanly)
     // are closed at start with this time.
     void CloseOpenSessions(const std::string& at);
+    // One helper's sessions, newest first, at most `limit`.
+    std::vector<ConsoleSession> ConsoleSessions(const std::string& helperId, size_t limit);
 
     void AddReport(const StoredReport& report);
     // All reports, or one helper's, oldest first.

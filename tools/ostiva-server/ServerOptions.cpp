@@ -9,6 +9,7 @@ namespace ostiva::server {
 const char* const kServerUsage =
     "usage: ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]\n"
     "                     [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]\n"
+    "                     [--http-port H] [--demo] [--demo-times R,C,E]\n"
     "       ostiva-server account add --db PATH --id ID --password PW [--company TEXT]\n"
     "                     [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]\n"
     "                     [--link1 URL] [--link2 URL]\n"
@@ -101,10 +102,33 @@ ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
         return parsed;
     }
 
+    // --demo is the one option without a value.
+    std::vector<std::string> pairs;
+    for (const auto& argument : arguments) {
+        if (argument == "--demo") {
+            options.demo = true;
+        } else {
+            pairs.push_back(argument);
+        }
+    }
     std::map<std::string, std::string> values{{"--port", "0"},       {"--control-port", "0"},
                                               {"--accounts", ""},     {"--db", ""},
-                                              {"--port-file", ""},    {"--bind", "127.0.0.1"}};
-    parsed.error = ReadPairs(arguments, 0, &values);
+                                              {"--port-file", ""},    {"--bind", "127.0.0.1"},
+                                              {"--http-port", ""},    {"--demo-times", ""}};
+    parsed.error = ReadPairs(pairs, 0, &values);
+    if (parsed.error.empty() && !values["--http-port"].empty()) {
+        uint16_t httpPort = 0;
+        parsed.error = ReadPort(values["--http-port"], "--http-port", &httpPort);
+        options.httpPort = httpPort;
+    }
+    if (parsed.error.empty() && !values["--demo-times"].empty()) {
+        auto times = ParseDemoTimes(values["--demo-times"]);
+        if (!times) {
+            parsed.error = "--demo-times takes three delays in seconds, R,C,E (e.g. 3,4,20)";
+        } else {
+            options.demoTimes = *times;
+        }
+    }
     if (parsed.error.empty()) parsed.error = ReadPort(values["--port"], "--port", &options.port);
     if (parsed.error.empty()) {
         parsed.error = ReadPort(values["--control-port"], "--control-port", &options.controlPort);

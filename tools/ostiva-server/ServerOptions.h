@@ -3,6 +3,7 @@
 //
 //   ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]
 //                 [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]
+//                 [--http-port H] [--demo] [--demo-times R,C,E]
 //   ostiva-server account add --db PATH --id ID --password PW [--company TEXT]
 //                 [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]
 //                 [--link1 URL] [--link2 URL]
@@ -10,10 +11,12 @@
 //   ostiva-server account list --db PATH
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Account.h"
+#include "DemoCustomer.h"
 
 namespace ostiva::server {
 
@@ -27,6 +30,11 @@ struct ServerOptions {
     std::string db;  // empty: in memory
     std::string portFile;
     std::string bind = "127.0.0.1";
+    // The web pages on 127.0.0.1 (0: any free port); none without the option.
+    std::optional<uint16_t> httpPort;
+    // The demo customer (DemoCustomer.h) and its delays.
+    bool demo = false;
+    DemoTimes demoTimes;
 
     // account add / remove: the password in plain text until it is hashed.
     Account account;

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,24 +22,30 @@
 #include "AccountsFile.h"
 #include "Clock.h"
 #include "ControlServer.h"
+#include "DemoCustomer.h"
 #include "Log.h"
 #include "PasswordHash.h"
 #include "ServerCore.h"
 #include "ServerDatabase.h"
 #include "ServerOptions.h"
 #include "SessionServer.h"
+#include "WebServer.h"
 
 namespace {
 
 using namespace ostiva::server;
 
-// Writes "PORT CONTROLPORT\n" beside the target and renames it into place,
-// so a reader never sees half of it.
-bool WritePortFile(const std::string& path, uint16_t port, uint16_t controlPort) {
+// Writes "PORT CONTROLPORT\n" ("PORT CONTROLPORT HTTPPORT\n" with the web
+// pages) beside the target and renames it into place, so a reader never sees
+// half of it.
+bool WritePortFile(const std::string& path, uint16_t port, uint16_t controlPort,
+                   std::optional<uint16_t> httpPort) {
     std::string temporary = path + ".tmp";
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    std::string text = std::to_string(port) + " " + std::to_string(controlPort) + "\n";
+    std::string text = std::to_string(port) + " " + std::to_string(controlPort);
+    if (httpPort) text += " " + std::to_string(*httpPort);
+    text += "\n";
     bool ok = ::write(fd, text.data(), text.size()) == ssize_t(text.size());
     ok = ::close(fd) == 0 && ok;
     if (ok) ok = ::rename(temporary.c_str(), path.c_str()) == 0;
@@ -99,8 +107,17 @@ int Serve(const ServerOptions& options) {
     ServerCore core(db);
     SessionServer sessions(core, options.port, options.bind == "127.0.0.1");
     ControlServer control(core, options.controlPort);
+    std::string demoText = options.demo ? DescribeDemoTimes(options.demoTimes) : std::string();
+    std::unique_ptr<WebServer> web;
+    if (options.httpPort) web = std::make_unique<WebServer>(core, *options.httpPort, demoText);
+    std::unique_ptr<DemoCustomer> demo;
+    if (options.demo) demo = std::make_unique<DemoCustomer>(core, options.demoTimes);
     std::thread sessionThread([&] { sessions.Run(); });
     std::thread controlThread([&] { control.Run(); });
+    std::thread webThread;
+    if (web) webThread = std::thread([&] { web->Run(); });
+    std::thread demoThread;
+    if (demo) demoThread = std::thread([&] { demo->Run(); });
     std::thread signalThread([&] {
         int received = 0;
         while (sigwait(&signals, &received) == 0) {
@@ -110,18 +127,27 @@ int Serve(const ServerOptions& options) {
         }
     });
 
-    std::printf("listening on %s:%u control 127.0.0.1:%u\n", options.bind.c_str(),
+    std::printf("listening on %s:%u control 127.0.0.1:%u", options.bind.c_str(),
                 unsigned(sessions.Port()), unsigned(control.Port()));
+    if (web) std::printf(" web http://127.0.0.1:%u/info", unsigned(web->Port()));
+    std::printf("\n");
+    if (demo) std::printf("demo customer: %s\n", demoText.c_str());
     std::fflush(stdout);
+    std::optional<uint16_t> httpPort;
+    if (web) httpPort = web->Port();
     if (!options.portFile.empty() &&
-        !WritePortFile(options.portFile, sessions.Port(), control.Port())) {
+        !WritePortFile(options.portFile, sessions.Port(), control.Port(), httpPort)) {
         Log("cannot write the port file " + options.portFile + ": " + std::strerror(errno));
         core.RequestQuit();
     }
 
     core.WaitForQuit();
+    if (demo) demo->Stop();
+    if (web) web->Stop();
     sessions.Stop();
     control.Stop();
+    if (demoThread.joinable()) demoThread.join();
+    if (webThread.joinable()) webThread.join();
     sessionThread.join();
     controlThread.join();
     pthread_kill(signalThread.native_handle(), SIGUSR1);
