@@ -11,14 +11,6 @@ std::vector<std::string> Texts(const std::vector<LineSplitter::Line>& lines) {
     return texts;
 }
 
-TEST(LineSplitter, JoinsLinesAcrossChunksAndKeepsAnUnterminatedLast) {
-    LineSplitter splitter(16);
-    EXPECT_TRUE(splitter.Feed("ab").empty());
-    EXPECT_EQ(Texts(splitter.Feed("c\n\nde\nf")), (std::vector<std::string>{"abc", "", "de"}));
-    EXPECT_EQ(Texts(splitter.Finish()), std::vector<std::string>{"f"});
-    EXPECT_TRUE(splitter.Finish().empty());
-}
-
 TEST(LineSplitter, ReportsAnOverlongLineOnceAndGoesOnAfterIt) {
     LineSplitter splitter(4);
     // Exactly the limit is kept; one byte more, spread over chunks, is not.
