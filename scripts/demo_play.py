@@ -7,7 +7,7 @@ it rewrites <hook>/state.json every 200 ms and runs the lines appended to
 <hook>/commands. The demo customer of `ostiva-server --demo` moves the code on
 by itself; this script only waits for it, types and saves the report, opens
 the history window and closes the console. Screenshots are taken from the X
-display with ImageMagick's `import`, window by window.
+display with ImageMagick's `import`, cut to the window of each step.
 
 Every wait is bounded; the first step that does not happen in time ends the
 script with status 1 and says which step it was.
@@ -80,8 +80,9 @@ class Console:
             time.sleep(0.2)
         raise Failed(f"timed out waiting for: {what}")
 
-    def window_id(self, title):
-        """The X window with this title (the largest one), or None."""
+    def window_area(self, title):
+        """Where the largest window with this title is on the screen, as
+        ImageMagick's geometry "WxH+X+Y", or None."""
         try:
             tree = subprocess.run(
                 ["xwininfo", "-display", self.display, "-root", "-tree"],
@@ -90,20 +91,24 @@ class Console:
             return None
         best, best_area = None, 0
         for line in tree.splitlines():
-            m = re.match(r'\s*(0x[0-9a-f]+) "(.*)":.*?(\d+)x(\d+)[+-]', line)
-            if m and m.group(2) == title:
-                area = int(m.group(3)) * int(m.group(4))
-                if area > best_area:
-                    best, best_area = m.group(1), area
+            m = re.match(r'\s*0x[0-9a-f]+ "(.*)":.*?(\d+)x(\d+)[+-]-?\d+[+-]-?\d+\s+\+(-?\d+)\+(-?\d+)',
+                         line)
+            if m and m.group(1) == title:
+                width, height = int(m.group(2)), int(m.group(3))
+                if width * height > best_area:
+                    x, y = max(int(m.group(4)), 0), max(int(m.group(5)), 0)
+                    best, best_area = f"{width}x{height}+{x}+{y}", width * height
         return best
 
     def shot(self, name, title=None):
-        """Saves the window with `title` (the whole screen without one)."""
+        """Saves what the screen shows of the window with `title` (the whole
+        screen without one), message boxes in front of it included."""
         path = os.path.join(self.shots, name)
-        window = self.window_id(title) if title else None
-        target = window if window else "root"
-        subprocess.run(["import", "-display", self.display, "-window", target, path],
-                       check=True, timeout=30)
+        area = self.window_area(title) if title else None
+        command = ["import", "-display", self.display, "-window", "root"]
+        if area:
+            command += ["-crop", area, "+repage"]
+        subprocess.run(command + [path], check=True, timeout=30)
         self.taken.append(path)
         print(f"demo: screenshot {path}", flush=True)
 
@@ -143,11 +148,12 @@ def play(args):
     # 3. Connected: the customer's addresses, begin time and Windows version,
     #    and the viewer's picture of the customer's screen in the list.
     c.wait("code Connected", lambda: c.codes()[0]["state"] == 2 and c.text(ID_BEGIN))
-    c.wait("viewer's picture shown", lambda: c.codes()[0].get("hasPicture") and os.path.exists(
-        os.path.join(args.console_dir, "imgs", f"{code}.png")))
+    picture = os.path.join(args.console_dir, "imgs", f"{code}.png")
+    c.wait("viewer's picture written", lambda: c.codes()[0].get("picture", "").endswith(
+        f"/imgs/{code}.png") and os.path.exists(picture))
     print(f"demo: customer at {c.text(ID_ADDRESSES)}, {c.text(ID_WINDOWS)}, since {c.text(ID_BEGIN)}",
           flush=True)
-    time.sleep(1.5)  # the picture refreshes on the window's 3 s timer
+    time.sleep(3.5)  # the window's 3 s timer puts the picture into the list
     c.shot("03-connected.png", title)
 
     # 4. The technician types the report and saves it.
@@ -178,10 +184,17 @@ def play(args):
         if value not in page:
             raise Failed(f"the history page lacks {value!r}")
 
-    # 7. Closing asks first; Yes ends the console.
+    # 7. OK hides the history window; closing the console asks first, and
+    #    Yes ends it.
+    c.command("push okButton")
+    try:
+        c.wait("history window closed", lambda: not c.main().get("historyVisible"), timeout=5)
+    except Failed:
+        print("demo: the history window stays open", flush=True)
     c.command("close")
     c.wait("exit question", lambda: c.state().get("messageBox") == "Do you want to exit?")
-    c.shot("07-exit.png")
+    time.sleep(0.5)
+    c.shot("07-exit.png", title)
     c.command("press yes")
     return c.taken
 

@@ -77,6 +77,11 @@ std::string Cell(const std::string& text) {
     return "<td>" + HtmlEscape(text) + "</td>";
 }
 
+// A cell whose text is not broken across lines (times, codes, numbers).
+std::string WholeCell(const std::string& text) {
+    return "<td class=\"n\">" + HtmlEscape(text) + "</td>";
+}
+
 std::string StateText(uint16_t state) {
     switch (state) {
         case static_cast<uint16_t>(AccessCodeState::Waiting):
@@ -115,12 +120,12 @@ std::string SessionRow(const HistorySession& session) {
     std::string row = "<tr>";
     if (session.code) {
         const CodeEntry& code = *session.code;
-        row += Cell(ToUtf8(code.beginTime));
+        row += WholeCell(ToUtf8(code.beginTime));
         std::string end = ToUtf8(code.endTime);
         if (end.empty()) end = "(" + StateText(code.state) + ")";
-        row += Cell(end);
-        row += Cell(CodeText(code.code));
-        row += Cell(std::to_string(code.connectionNumber));
+        row += WholeCell(end);
+        row += WholeCell(CodeText(code.code));
+        row += WholeCell(std::to_string(code.connectionNumber));
         std::string addresses = ToUtf8(code.firstAddress);
         if (!code.secondAddress.empty()) {
             addresses += (addresses.empty() ? "" : " / ") + ToUtf8(code.secondAddress);
@@ -130,7 +135,7 @@ std::string SessionRow(const HistorySession& session) {
     } else {
         int32_t connection = session.reports.empty() ? 0 : session.reports.front().connectionNumber;
         row += "<td colspan=\"3\" class=\"note\">session not known to this server</td>";
-        row += Cell(std::to_string(connection));
+        row += WholeCell(std::to_string(connection));
         row += "<td></td><td></td>";
     }
     row += "<td>";

@@ -66,7 +66,7 @@ std::string HtmlDocument(std::string_view title, std::string_view body) {
     page += HtmlEscape(title);
     page +=
         "</title>\n<style>\n"
-        "body{font-family:sans-serif;margin:1em 2em;color:#222;background:#fff}\n"
+        "body{font-family:sans-serif;font-size:14px;margin:1em 2em;color:#222;background:#fff}\n"
         "h1{font-size:1.4em;color:#1d4f91;border-bottom:2px solid #1d4f91;padding-bottom:.2em}\n"
         "h2{font-size:1.1em;margin-top:1.5em}\n"
         "table{border-collapse:collapse;width:100%}\n"
@@ -74,6 +74,7 @@ std::string HtmlDocument(std::string_view title, std::string_view body) {
         "th{background:#e8eef7}\n"
         "tr:nth-child(even) td{background:#f7f9fc}\n"
         ".memo{white-space:pre-wrap}\n"
+        ".n{white-space:nowrap}\n"
         ".note{color:#555}\n"
         ".problem{color:#a00}\n"
         "form{margin:1em 0;padding:.5em;background:#f0f0f0}\n"
