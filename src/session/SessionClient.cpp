@@ -52,7 +52,10 @@ void SessionClient::Stop() {
     else if (socket) socket->Shutdown();
 }
 
-bool SessionClient::HasSessionEnded() const { return loop_ && loop_->HasEnded(); }
+bool SessionClient::HasSessionEnded() const {
+    std::lock_guard<std::mutex> guard(sendLock_);
+    return loop_ && loop_->HasEnded();
+}
 
 bool SessionClient::Login(std::u16string_view id, std::u16string_view password) {
     // One session per run, and one attempt at a time.

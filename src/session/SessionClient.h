@@ -136,7 +136,7 @@ private:
 
     // The session's connection (from the first successful login on) and the
     // loop that reads it. sendLock_ serialises the commands' sends.
-    std::mutex sendLock_;
+    mutable std::mutex sendLock_;
     std::unique_ptr<SocketIPv4> socket_;
     std::unique_ptr<ReceiveLoop> loop_;
 };

@@ -166,7 +166,14 @@ bool ConsoleConnection::HandleLogin(const wire::Bytes& record) {
             return false;
         }
         wire::LoginRequest request = wire::ReadLogin(record);
-        loginId_ = ToUtf8(request.helperId);
+        std::string id = ToUtf8(request.helperId);
+        // A retry (the forced login) names the same helper; a connection
+        // that holds one helper's console never speaks for another.
+        if (claimed_ && id != loginId_) {
+            Bad("second login for another helper ID");
+            return false;
+        }
+        loginId_ = id;
         Note(record);
         if (core_.faults().Take(Fault::CloseAfterLogin)) {
             Log(peer_ + ": closing after the login message (fault)");
@@ -174,8 +181,8 @@ bool ConsoleConnection::HandleLogin(const wire::Bytes& record) {
             return false;
         }
         LoginDecision decision = core_.DecideLogin(shared_from_this(), request);
+        authenticated_ = decision.authenticated;
         if (decision.authenticated) {
-            authenticated_ = true;
             std::lock_guard<std::mutex> guard(stateLock_);
             helperId_ = loginId_;
         }
@@ -209,8 +216,11 @@ bool ConsoleConnection::HandleLogin(const wire::Bytes& record) {
         return Send(wire::BuildAccountInfo(core_.AccountInfoFor(loginId_)));
     }
     if (type == wire::MSG_CONSOLE_READY && phase_ == Phase::AccountSent) {
+        // Noted after the fault is taken: once the control channel lists
+        // this record, a fault armed later is left for the next console.
+        bool zeroClose = core_.faults().Take(Fault::ZeroClose).has_value();
         Note(record);
-        if (core_.faults().Take(Fault::ZeroClose)) {
+        if (zeroClose) {
             Log(peer_ + ": closing after MSG_CONSOLE_READY (fault)");
             Close();
             return false;
@@ -223,16 +233,18 @@ bool ConsoleConnection::HandleLogin(const wire::Bytes& record) {
 }
 
 bool ConsoleConnection::HandleCommand(const wire::Bytes& record) {
-    Note(record);
+    // Each record is noted once its effect is stored, so what the control
+    // channel lists has happened.
     std::string helper = helperId();
     switch (wire::ReadType(record)) {
         case wire::MSG_CREATE_CODE: {
             auto entry = core_.timeline().Issue(helper, NowText());
+            if (entry) core_.db().SaveCode(*entry);
+            Note(record);
             if (!entry) {
                 Log(peer_ + ": every access code is taken; request not answered");
                 return true;
             }
-            core_.db().SaveCode(*entry);
             return Send(wire::BuildCodeCreated(entry->code));
         }
         case wire::MSG_DELETE_CODE: {
@@ -243,14 +255,16 @@ bool ConsoleConnection::HandleCommand(const wire::Bytes& record) {
                 Log(peer_ + " (" + helper + "): delete of code " + std::to_string(code) +
                     ", which it does not hold");
             }
+            Note(record);
             return true;
         }
         case wire::MSG_REPORT_CUSTOMER: {
+            Note(record);
             wire::ReportCustomer customer = wire::ReadReportCustomer(record);
             wire::Bytes second;
             if (ReadRecord(limits_.loginMs, &second) != Read::Record) return false;
-            Note(second);
             if (wire::ReadType(second) != wire::MSG_REPORT_CONTACT) {
+                Note(second);
                 Bad("MSG_REPORT_CUSTOMER not followed by MSG_REPORT_CONTACT");
                 return false;
             }
@@ -268,12 +282,15 @@ bool ConsoleConnection::HandleCommand(const wire::Bytes& record) {
             report.memo = ToUtf8(contact.memo);
             report.receivedAt = NowText();
             core_.db().AddReport(report);
+            Note(second);
             return true;
         }
         case wire::MSG_REPORT_CONTACT:
+            Note(record);
             Bad("MSG_REPORT_CONTACT without MSG_REPORT_CUSTOMER");
             return false;
         default:
+            Note(record);
             Bad("record of type " + std::to_string(wire::ReadType(record)) +
                 " out of order after the login");
             return false;

@@ -127,6 +127,24 @@ TEST_F(BadRecords, AccountRequestAfterARefusedLogin) {
     EXPECT_TRUE(Logged("account request without a valid login"));
 }
 
+TEST_F(BadRecords, LoginThatSpeaksForAnotherHelper) {
+    auto socket = Open();
+    wire::LoginRequest login;
+    login.helperId = u"alice";
+    login.password = u"secret-a";
+    Send(*socket, wire::BuildLogin(login));
+    wire::Bytes reply(wire::kLoginReplySize);
+    ASSERT_EQ(socket->ReceiveExact(reply.data(), reply.size(), kWaitMs), reply.size());
+    login.helperId = u"carol";
+    login.password = u"wrong";
+    Send(*socket, wire::BuildLogin(login));
+    EXPECT_TRUE(ClosedByServer(*socket));
+    EXPECT_TRUE(Logged("second login for another helper ID"));
+    // The helper's console slot went with the connection.
+    server.WaitFor("sessions", [](const std::string& a) { return a == "OK []"; });
+    EXPECT_EQ(server.Control("sessions"), "OK []");
+}
+
 TEST_F(BadRecords, RecordCutShortByTheClient) {
     auto socket = Open();
     wire::Bytes login = wire::BuildLogin(wire::LoginRequest{});

@@ -12,7 +12,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(server.IsRunning()) << server.Log();
         ASSERT_TRUE(console.Login(u"alice", u"secret-a"));
-        ASSERT_TRUE(WaitForSession(server, "alice"));
+        ASSERT_TRUE(WaitForReady(server, "alice"));
     }
 
     // Waits a little and returns the events: for checks that nothing more came.

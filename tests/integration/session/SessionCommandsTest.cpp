@@ -36,6 +36,7 @@ protected:
 };
 
 TEST_F(SessionCommands, LoginSequenceReachesTheServerInOrder) {
+    ASSERT_TRUE(WaitForReady(server, "alice"));
     auto records = RecordsOf(server, "alice");
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[1], Hex(wire::BuildAccountRequest()));

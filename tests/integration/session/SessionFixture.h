@@ -194,6 +194,17 @@ inline std::vector<std::string> RecordsOf(const ServerProcess& server, const std
     return records;
 }
 
+// Waits until the server has handled the helper's whole login, the last
+// record of which is MSG_CONSOLE_READY.
+inline bool WaitForReady(const ServerProcess& server, const std::string& helper) {
+    std::string ready = Hex(wire::BuildConsoleReady());
+    auto handled = [&](const std::string& answer) {
+        auto list = ListOf(answer);
+        return std::find(list.begin(), list.end(), ready) != list.end();
+    };
+    return handled(server.WaitFor("records " + helper, handled));
+}
+
 // Waits until the server lists `helper` among the active consoles (or no
 // longer does, with `active` false).
 inline bool WaitForSession(const ServerProcess& server, const std::string& helper, bool active = true) {
