@@ -18,9 +18,9 @@ run_ctest() {
   local dir=$1; shift
   local log
   log=$(mktemp)
-  # A test that fails is run once more before it counts as failed: the real
-  # peers (proxies, Xvfb, the web engine) share two cores with the build of
-  # the other suites and now and then miss a time limit. A second failure fails.
+  # A test that fails is run once more before it counts as failed: the suites
+  # with real peers (proxies, Xvfb, the web engine) run two at a time on two
+  # cores and now and then miss a time limit. A second failure fails.
   ctest --test-dir "$dir" --output-on-failure -j"$jobs" --repeat until-pass:2 "$@" 2>&1 | tee "$log"
   local rc=${PIPESTATUS[0]}
   local line total bad
