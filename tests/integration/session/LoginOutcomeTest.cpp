@@ -141,7 +141,6 @@ INSTANTIATE_TEST_SUITE_P(
     SecondReply, ForcedLoginReply,
     ::testing::Values(ForcedReply{6001, true, LoginFailureReason::None, 0},
                       ForcedReply{6000, true, LoginFailureReason::None, 0},
-                      ForcedReply{6003, true, LoginFailureReason::None, 0},
                       ForcedReply{6005, false, LoginFailureReason::ForceRejected, 0},
                       ForcedReply{6002, false, LoginFailureReason::Expired, 1}));
 

@@ -32,12 +32,6 @@ TEST_F(ReceiveLoopEnd, ResetConnectionIsALostConnection) {
     EXPECT_TRUE(console.client->HasSessionEnded());
 }
 
-TEST_F(ReceiveLoopEnd, OrderlyCloseIsALostConnection) {
-    EXPECT_EQ(server.Control("close alice"), "OK");
-    ASSERT_TRUE(console.events.WaitForCount(1));
-    EXPECT_EQ(SettledEvents(1), std::vector<std::string>{"lost"});
-}
-
 TEST_F(ReceiveLoopEnd, ServerThatClosesRightAfterConsoleReadyEndsTheNextSession) {
     ASSERT_EQ(server.Control("fault zero-close"), "OK");
     Console second(server);
@@ -96,13 +90,6 @@ TEST_F(ReceiveLoopEnd, RecordSplitInTheMiddleIsPutBackTogether) {
     EXPECT_EQ(server.Control("raw alice " + Hex(wire::BuildSignedInElsewhere()).substr(100)), "OK");
     ASSERT_TRUE(console.events.WaitForCount(1));
     EXPECT_EQ(SettledEvents(1), std::vector<std::string>{"elsewhere"});
-}
-
-TEST_F(ReceiveLoopEnd, StopEndsTheLoopWithoutAnEvent) {
-    console.client->Stop();
-    EXPECT_TRUE(console.client->HasSessionEnded());
-    ASSERT_TRUE(WaitForSession(server, "alice", false));
-    EXPECT_TRUE(SettledEvents(0).empty());
 }
 
 }  // namespace

@@ -132,22 +132,6 @@ TEST_F(SessionCommands, StatusesOfACustomersConnectionArriveInOrder) {
     EXPECT_EQ(again.client->todayConnections(), 1);
 }
 
-TEST_F(SessionCommands, AdvanceDrivesACodeThroughItsStates) {
-    int32_t code = NewCode();
-    ASSERT_NE(code, 0);
-    std::string c = std::to_string(code);
-    EXPECT_EQ(server.Control("advance " + c), "OK delivered 1");
-    EXPECT_EQ(server.Control("advance " + c), "OK delivered 2");
-    EXPECT_EQ(server.Control("advance " + c), "OK delivered 3");
-    EXPECT_EQ(server.Control("advance " + c).rfind("ERR", 0), 0u);
-    ASSERT_TRUE(console.events.WaitForCount(4));
-    auto statuses = console.events.statuses();
-    ASSERT_EQ(statuses.size(), 3u);
-    EXPECT_GT(statuses[1].connectionNumber, 0);
-    EXPECT_FALSE(statuses[1].timeText.empty());
-    EXPECT_FALSE(statuses[2].timeText.empty());
-}
-
 TEST_F(SessionCommands, StatusForAnotherHelpersCodeDoesNotReachThisConsole) {
     Console other(server);
     ASSERT_TRUE(other.Login(u"carol", u"secret-c"));

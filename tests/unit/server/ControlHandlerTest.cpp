@@ -114,10 +114,5 @@ TEST_F(ControlCommands, FaultsAreArmedAndUsedUpInOrder) {
     EXPECT_TRUE(core.Split());
 }
 
-TEST_F(ControlCommands, QuitAnswersAndAsksTheServerToEnd) {
-    EXPECT_EQ(Run("quit"), "OK");
-    EXPECT_TRUE(core.QuitRequested());
-}
-
 }  // namespace
 }  // namespace ostiva::server

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "session/DirectRoute.h"
 #include "session/RouteChain.h"
 #include "transport/SocketIPv4.h"
 
@@ -74,25 +73,6 @@ TEST(RouteChain, CancelStopsTheSearch) {
     std::u16string failure;
     EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failure));
     EXPECT_EQ(tried, std::vector<std::u16string>{u"direct"});
-}
-
-TEST(RouteChain, ProxyRoutesOnlyWithAProxyMode) {
-    // The direct route always comes first; the proxy routes follow for any
-    // positive mode, as many as the proxy traversal provides.
-    size_t proxies = MakeProxyRoutes().size();
-    EXPECT_EQ(RouteChain::ForProxyMode(0).size(), 1u);
-    EXPECT_EQ(RouteChain::ForProxyMode(-1).size(), 1u);
-    EXPECT_EQ(RouteChain::ForProxyMode(1).size(), 1 + proxies);
-    EXPECT_EQ(RouteChain::ForProxyMode(3).size(), 1 + proxies);
-}
-
-TEST(DirectRoute, UnresolvedTargetGivesTheResolversReason) {
-    RouteTarget target;
-    target.resolveFailure = u"Name or service not known";
-    SocketIPv4 socket;
-    std::u16string reason;
-    EXPECT_FALSE(DirectRoute().Connect(socket, target, &reason));
-    EXPECT_EQ(reason, u"Name or service not known");
 }
 
 }  // namespace
