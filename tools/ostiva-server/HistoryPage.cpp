@@ -235,13 +235,18 @@ std::string RenderHistoryPage(const HistoryPageData& data) {
     if (data.sessions.empty()) {
         body += "<p class=\"note\">No sessions.</p>\n";
     } else {
+        const size_t shown = std::min(data.sessions.size(), kShownSessions);
         body += "<p class=\"note\">" + std::to_string(data.sessions.size()) +
-                (data.sessions.size() == 1 ? " session" : " sessions") +
-                ", newest first. Times are UTC.</p>\n";
+                (data.sessions.size() == 1 ? " session" : " sessions") + ", newest first";
+        if (shown < data.sessions.size()) {
+            body +=
+                "; the newest " + std::to_string(shown) + " are shown, search to find the others";
+        }
+        body += ". Times are UTC.</p>\n";
         body +=
             "<table>\n<tr><th>Began</th><th>Ended</th><th>Code</th><th>Connection</th>"
             "<th>Customer's addresses</th><th>Windows</th><th>Report</th></tr>\n";
-        for (const auto& session : data.sessions) body += SessionRow(session);
+        for (size_t i = 0; i < shown; ++i) body += SessionRow(data.sessions[i]);
         body += "</table>\n";
     }
 

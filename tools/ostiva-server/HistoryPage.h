@@ -27,6 +27,8 @@ inline constexpr size_t kMaxHelperIdBytes = 256;
 inline constexpr size_t kMaxCustomerBytes = 200;
 // Sign-ins shown below the sessions.
 inline constexpr size_t kShownSignIns = 20;
+// Sessions shown at most, the newest; the search narrows the rest down.
+inline constexpr size_t kShownSessions = 500;
 
 struct HistoryQuery {
     std::string helperId;

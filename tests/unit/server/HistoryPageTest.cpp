@@ -136,6 +136,18 @@ TEST(HistoryRender, EveryStoredAndRequestedTextIsEscaped) {
     EXPECT_NE(page.find("(signed in)"), std::string::npos);
 }
 
+TEST(HistoryRender, ALongHistoryShowsItsNewestSessions) {
+    HistoryPageData data;
+    data.query.helperId = "alice";
+    for (int32_t i = 0; i < int32_t(kShownSessions) + 1; ++i) {
+        data.sessions.push_back({Session(100000 + i, "alice", i + 1, "2024-05-01 09:00:00"), {}});
+    }
+    std::string page = RenderHistoryPage(data);
+    EXPECT_NE(page.find("501 sessions, newest first; the newest 500 are shown"), std::string::npos);
+    EXPECT_NE(page.find(">100-499<"), std::string::npos);
+    EXPECT_EQ(page.find(">100-500<"), std::string::npos);
+}
+
 TEST(HistoryRender, InformationPageEscapesItsFacts) {
     InformationFacts facts;
     facts.version = "1.0";
