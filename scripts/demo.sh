@@ -174,8 +174,8 @@ xvfb_pid=$!
 wait_for_file "$work/display" 100 || { echo "demo: Xvfb did not start" >&2; exit 1; }
 export DISPLAY=:$(head -n1 "$work/display")
 unset QT_QPA_PLATFORM  # the console draws on the virtual display, not off screen
-rm -rf "$shots"
 mkdir -p "$shots"
+rm -f "$shots"/0[1-9]-*.png  # an earlier run's pictures, nothing else of the folder
 say "virtual display $DISPLAY; playing the workflow once"
 (cd "$console_dir" && OSTIVA_TEST_HOOK_DIR="$console_dir/hook" LANGUAGE=en LANG=C.UTF-8 \
   exec ./ostiva-manager) >"$work/console.log" 2>&1 &
