@@ -6,7 +6,6 @@
 
 #include "HistoryPage.h"
 #include "HtmlText.h"
-#include "InformationPage.h"
 #include "util/Utf.h"
 
 namespace ostiva::server {
@@ -148,24 +147,12 @@ TEST(HistoryRender, ALongHistoryShowsItsNewestSessions) {
     EXPECT_EQ(page.find(">100-500<"), std::string::npos);
 }
 
-TEST(HistoryRender, InformationPageEscapesItsFacts) {
-    InformationFacts facts;
-    facts.version = "1.0";
-    facts.demo = "<demo>";
-    std::string page = RenderInformationPage(facts);
-    EXPECT_EQ(page.find("<demo>"), std::string::npos);
-    EXPECT_NE(page.find("&lt;demo&gt;"), std::string::npos);
-    EXPECT_NE(page.find(kHistoryPath), std::string::npos);
-}
-
 TEST(HtmlText, CleanInputReplacesMalformedBytesAndCutsWholeCharacters) {
     EXPECT_EQ(CleanInput("ab\xff", 10), "ab\xEF\xBF\xBD");
     // "é" is two bytes: a cut in its middle drops it whole.
     EXPECT_EQ(CleanInput("abc\xC3\xA9", 4), "abc");
     EXPECT_EQ(CleanInput("abc\xC3\xA9", 5), "abc\xC3\xA9");
     EXPECT_EQ(CleanInput("", 0), "");
-    EXPECT_EQ(PercentEncode("a b&c~"), "a%20b%26c~");
-    EXPECT_EQ(CodeText(100005), "100-5");
 }
 
 }  // namespace
