@@ -13,7 +13,8 @@ bool DirectRoute::Connect(SocketIPv4& socket, const RouteTarget& target, std::u1
         *reason = target.resolveFailure;
         return false;
     }
-    std::u16string where = FormatWide(u"%s:%u", {target.address->ToString(), unsigned(target.port)});
+    std::u16string where =
+        FormatWide(u"%s:%u", {target.address->ToString(), unsigned(target.port)});
     auto start = std::chrono::steady_clock::now();
     try {
         if (socket.Connect(*target.address, target.timeoutMs)) return true;

@@ -6,7 +6,7 @@
 namespace ostiva {
 
 class DirectRoute : public Route {
-public:
+  public:
     std::u16string_view Name() const override { return u"direct"; }
     bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) override;
 };

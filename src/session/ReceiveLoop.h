@@ -25,7 +25,7 @@ class ConsoleEvents;
 class SocketIPv4;
 
 class ReceiveLoop {
-public:
+  public:
     enum class End {
         Running,            // not started yet, or still reading
         SignedInElsewhere,  // MSG_SIGNED_IN_ELSEWHERE arrived
@@ -54,7 +54,7 @@ public:
     End GetEnd() const { return end_.load(); }
     bool HasEnded() const { return GetEnd() != End::Running; }
 
-private:
+  private:
     void Run();
     // Hands one record on; false when the session ends with it.
     bool Dispatch(wire::ByteView record);

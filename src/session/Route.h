@@ -31,7 +31,7 @@ struct RouteTarget {
 };
 
 class Route {
-public:
+  public:
     virtual ~Route() = default;
 
     // A short name for messages and traces ("direct", "HTTP CONNECT", ...).
@@ -42,8 +42,7 @@ public:
     // technician; the socket is then left unconnected or shut down, and the
     // next route may replace its handle. A route stops early once the socket
     // has been shut down (a cancelled login). Never throws.
-    virtual bool Connect(SocketIPv4& socket, const RouteTarget& target,
-                         std::u16string* reason) = 0;
+    virtual bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) = 0;
 };
 
 // The proxy routes in the order they are tried: HTTP CONNECT, SOCKS4/4a,

@@ -14,7 +14,7 @@ namespace ostiva {
 class SocketIPv4;
 
 class RouteChain {
-public:
+  public:
     explicit RouteChain(std::vector<std::unique_ptr<Route>> routes) : routes_(std::move(routes)) {}
 
     // The direct route, followed by MakeProxyRoutes() when `proxyMode` is
@@ -28,7 +28,7 @@ public:
 
     size_t size() const { return routes_.size(); }
 
-private:
+  private:
     std::vector<std::unique_ptr<Route>> routes_;
 };
 

@@ -36,7 +36,9 @@ SessionClient::SessionClient(Settings settings, Prompt* prompt)
     serverPort_ = static_cast<uint16_t>(settings_.ServerPort());
 }
 
-SessionClient::~SessionClient() { Stop(); }
+SessionClient::~SessionClient() {
+    Stop();
+}
 
 void SessionClient::Stop() {
     // The loop is stopped outside the send lock: a callback of the loop may
@@ -48,8 +50,10 @@ void SessionClient::Stop() {
         loop = loop_.get();
         socket = socket_.get();
     }
-    if (loop) loop->Stop();
-    else if (socket) socket->Shutdown();
+    if (loop)
+        loop->Stop();
+    else if (socket)
+        socket->Shutdown();
 }
 
 bool SessionClient::HasSessionEnded() const {
@@ -291,9 +295,13 @@ void SessionClient::SendCommand(const wire::Bytes& record) {
     if (socket_) socket_->SendBytes(record.data(), record.size());
 }
 
-void SessionClient::RequestNewCode() { SendCommand(wire::BuildCreateCode()); }
+void SessionClient::RequestNewCode() {
+    SendCommand(wire::BuildCreateCode());
+}
 
-void SessionClient::DeleteCode(int32_t code) { SendCommand(wire::BuildDeleteCode(code)); }
+void SessionClient::DeleteCode(int32_t code) {
+    SendCommand(wire::BuildDeleteCode(code));
+}
 
 void SessionClient::SaveReport(const AccessCode& entry) {
     wire::ReportCustomer customer;

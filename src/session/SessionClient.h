@@ -29,7 +29,7 @@ class ReceiveLoop;
 class SocketIPv4;
 
 class SessionClient : public CodeCommands {
-public:
+  public:
     // The time limits of one login attempt.
     struct Timeouts {
         int connectMs = 20000;  // each route's connect
@@ -94,7 +94,7 @@ public:
     // lost or stopped); false before a login.
     bool HasSessionEnded() const;
 
-private:
+  private:
     // Thrown inside Login to end the attempt with a reason and a message.
     struct Failed {
         LoginFailureReason reason;

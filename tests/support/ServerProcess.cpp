@@ -49,10 +49,13 @@ std::string ServerProcess::DefaultAccounts() {
            "carol\tsecret-c\t\tCarol\n";
 }
 
-std::string ServerProcess::BinaryPath() { return std::string(OSTIVA_BINARY_DIR) + "/bin/ostiva-server"; }
+std::string ServerProcess::BinaryPath() {
+    return std::string(OSTIVA_BINARY_DIR) + "/bin/ostiva-server";
+}
 
 ServerProcess::ServerProcess(Options options) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "ostiva-server-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "ostiva-server-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) return;
     directory_ = pattern;
     std::string accounts = directory_ + "/accounts.txt";
@@ -62,8 +65,9 @@ ServerProcess::ServerProcess(Options options) {
         out << options.accounts;
     }
 
-    std::vector<std::string> arguments = {BinaryPath(), "--port", "0", "--control-port", "0",
-                                          "--accounts", accounts, "--port-file", portFile};
+    std::vector<std::string> arguments = {BinaryPath(),     "--port",      "0",
+                                          "--control-port", "0",           "--accounts",
+                                          accounts,         "--port-file", portFile};
     arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());

@@ -15,7 +15,7 @@
 namespace ostiva::test {
 
 class ServerProcess {
-public:
+  public:
     struct Options {
         // The accounts file's text (see the server's AccountsFile.h).
         std::string accounts = DefaultAccounts();
@@ -50,7 +50,8 @@ public:
     std::string Control(const std::string& line, int timeoutMs = 5000) const;
     // Repeats Control(line) until `accept` holds for the answer or
     // `timeoutMs` has passed; returns the last answer.
-    std::string WaitFor(const std::string& line, const std::function<bool(const std::string&)>& accept,
+    std::string WaitFor(const std::string& line,
+                        const std::function<bool(const std::string&)>& accept,
                         int timeoutMs = 5000) const;
     // What the server wrote to stderr so far.
     std::string Log() const;
@@ -59,7 +60,7 @@ public:
     // in time. Returns its exit status, or -1 when it was killed or never ran.
     int Stop(int timeoutMs = 5000);
 
-private:
+  private:
     // Waits for the child to end within `timeoutMs`; its status or -1.
     int Reap(int timeoutMs);
 

@@ -42,8 +42,8 @@ AccountsFileResult ParseAccountsText(std::string_view text, unsigned iterations)
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.size() > kMaxAccountLineLength) {
-            result.error = LineError(number, "longer than " + std::to_string(kMaxAccountLineLength) +
-                                                 " bytes");
+            result.error = LineError(
+                number, "longer than " + std::to_string(kMaxAccountLineLength) + " bytes");
             return result;
         }
         if (line.empty() || line.front() == '#') continue;

@@ -17,7 +17,11 @@ std::string Format(const char* format) {
 
 }  // namespace
 
-std::string NowText() { return Format("%Y-%m-%d %H:%M:%S"); }
-std::string TodayText() { return Format("%Y-%m-%d"); }
+std::string NowText() {
+    return Format("%Y-%m-%d %H:%M:%S");
+}
+std::string TodayText() {
+    return Format("%Y-%m-%d");
+}
 
 }  // namespace ostiva::server

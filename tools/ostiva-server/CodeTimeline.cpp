@@ -8,7 +8,9 @@ namespace ostiva::server {
 
 namespace {
 
-constexpr uint16_t State(AccessCodeState s) { return static_cast<uint16_t>(s); }
+constexpr uint16_t State(AccessCodeState s) {
+    return static_cast<uint16_t>(s);
+}
 
 }  // namespace
 

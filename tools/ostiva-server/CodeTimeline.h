@@ -30,7 +30,7 @@ struct CustomerSide {
 };
 
 class CodeTimeline {
-public:
+  public:
     static constexpr int32_t kFirstCode = 100000;
     static constexpr int32_t kLastCode = 999999;
 
@@ -65,7 +65,7 @@ public:
     // The MSG_CODE_STATUS record that reports the entry's state.
     static wire::CodeStatus StatusOf(const CodeEntry& entry);
 
-private:
+  private:
     mutable std::mutex lock_;
     std::map<int32_t, CodeEntry> codes_;
     std::vector<int32_t> order_;  // issue order

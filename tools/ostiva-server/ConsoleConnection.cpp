@@ -16,16 +16,22 @@ namespace ostiva::server {
 
 size_t ConsoleRecordSize(uint16_t type) {
     switch (type) {
-        case wire::MSG_HELLO: return wire::kHelloSize;
+        case wire::MSG_HELLO:
+            return wire::kHelloSize;
         case wire::MSG_LOGIN:
-        case wire::MSG_LOGIN_FORCED: return wire::kLoginSize;
-        case wire::MSG_ACCOUNT_REQUEST: return wire::kAccountRequestSize;
+        case wire::MSG_LOGIN_FORCED:
+            return wire::kLoginSize;
+        case wire::MSG_ACCOUNT_REQUEST:
+            return wire::kAccountRequestSize;
         case wire::MSG_CONSOLE_READY:
         case wire::MSG_CREATE_CODE:
         case wire::MSG_DELETE_CODE:
-        case wire::MSG_REPORT_CUSTOMER: return wire::kCommandSize;
-        case wire::MSG_REPORT_CONTACT: return wire::kReportContactSize;
-        default: return 0;
+        case wire::MSG_REPORT_CUSTOMER:
+            return wire::kCommandSize;
+        case wire::MSG_REPORT_CONTACT:
+            return wire::kReportContactSize;
+        default:
+            return 0;
     }
 }
 
@@ -112,8 +118,8 @@ ConsoleConnection::Read ConsoleConnection::ReadRecord(int waitMs, wire::Bytes* r
     (*record)[0] = type[0];
     (*record)[1] = type[1];
     size_t rest = size - sizeof type;
-    if (rest > 0 &&
-        socket_.ReceiveExact(record->data() + sizeof type, rest, limits_.restOfRecordMs, &end) != rest) {
+    if (rest > 0 && socket_.ReceiveExact(record->data() + sizeof type, rest, limits_.restOfRecordMs,
+                                         &end) != rest) {
         if (closing_.load()) return Read::Left;
         Bad("record of type " + std::to_string(code) + " cut short");
         return Read::Bad;

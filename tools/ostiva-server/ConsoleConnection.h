@@ -23,15 +23,15 @@ class ServerCore;
 
 // How long the server waits for each part of the dialogue.
 struct ConnectionLimits {
-    int loginMs = 30000;          // each record up to MSG_CONSOLE_READY
-    int answerMs = 10 * 60000;    // the next login after a refusal: a person decides
-    int restOfRecordMs = 10000;   // the rest of a record once its type arrived
-    int sendMs = 10000;           // a send to a console that does not read
-    int splitPauseMs = 40;        // between the two halves of a split record
+    int loginMs = 30000;         // each record up to MSG_CONSOLE_READY
+    int answerMs = 10 * 60000;   // the next login after a refusal: a person decides
+    int restOfRecordMs = 10000;  // the rest of a record once its type arrived
+    int sendMs = 10000;          // a send to a console that does not read
+    int splitPauseMs = 40;       // between the two halves of a split record
 };
 
 class ConsoleConnection : public std::enable_shared_from_this<ConsoleConnection> {
-public:
+  public:
     // Takes the accepted descriptor.
     ConsoleConnection(ServerCore& core, int fd, std::string peer,
                       const ConnectionLimits& limits = {});
@@ -56,7 +56,7 @@ public:
     // The helper ID of the login; empty before one.
     std::string helperId() const;
 
-private:
+  private:
     enum class Phase { BeforeLogin, LoginAnswered, AccountSent, Commands };
     // Why reading a record stopped.
     enum class Read { Record, Left, Bad };

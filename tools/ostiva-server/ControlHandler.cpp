@@ -1,9 +1,8 @@
 #include "ControlHandler.h"
 
-#include <nlohmann/json.hpp>
-
 #include <functional>
 #include <map>
+#include <nlohmann/json.hpp>
 
 #include "Clock.h"
 #include "ConsoleConnection.h"
@@ -18,7 +17,9 @@ namespace {
 using Arguments = std::vector<std::string>;
 using json = nlohmann::json;
 
-std::string Error(const std::string& what) { return "ERR " + what; }
+std::string Error(const std::string& what) {
+    return "ERR " + what;
+}
 
 std::string List(const json& array) {
     // Invalid UTF-8 from a console's texts is replaced, never fatal.
@@ -151,7 +152,8 @@ std::string Raw(ServerCore& core, const Arguments& args) {
 }
 
 std::string Split(ServerCore& core, const Arguments& args) {
-    if (args.size() != 1 || (args[0] != "on" && args[0] != "off")) return Error("usage: split on|off");
+    if (args.size() != 1 || (args[0] != "on" && args[0] != "off"))
+        return Error("usage: split on|off");
     core.SetSplit(args[0] == "on");
     return "OK";
 }

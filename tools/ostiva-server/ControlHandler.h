@@ -35,14 +35,14 @@ namespace ostiva::server {
 class ServerCore;
 
 class ControlHandler {
-public:
+  public:
     explicit ControlHandler(ServerCore& core) : core_(core) {}
 
     // Runs one line; the answer has no line end. "quit" also asks the
     // server to end.
     std::string Handle(std::string_view line);
 
-private:
+  private:
     ServerCore& core_;
 };
 

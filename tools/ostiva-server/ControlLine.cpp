@@ -6,7 +6,9 @@ namespace ostiva::server {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 bool IsControl(char c) {
     auto u = static_cast<unsigned char>(c);
@@ -110,14 +112,16 @@ ControlParse ParseControlLine(std::string_view text) {
 std::optional<int32_t> ParseInt32(std::string_view text) {
     int32_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
 std::optional<uint16_t> ParseUint16(std::string_view text) {
     uint16_t value = 0;
     auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 

@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-
 #include <chrono>
 #include <memory>
 #include <string>
@@ -62,7 +61,8 @@ void ControlServer::Serve(int fd) {
             if (core_.QuitRequested()) return;
         }
         if (pending.size() > kMaxControlLine) {
-            std::string answer = "ERR line longer than " + std::to_string(kMaxControlLine) + " bytes\n";
+            std::string answer =
+                "ERR line longer than " + std::to_string(kMaxControlLine) + " bytes\n";
             ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
             return;
         }

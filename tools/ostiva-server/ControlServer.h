@@ -16,7 +16,7 @@ namespace ostiva::server {
 class ServerCore;
 
 class ControlServer {
-public:
+  public:
     static constexpr int kControlIdleMs = 5 * 60000;
     static constexpr size_t kMaxControlConnections = 32;
 
@@ -26,7 +26,7 @@ public:
     void Run();
     void Stop();
 
-private:
+  private:
     void Serve(int fd);
 
     ServerCore& core_;

@@ -11,11 +11,16 @@ constexpr Fault kAll[] = {Fault::CloseAfterLogin, Fault::HelloReply, Fault::Logi
 
 const char* FaultName(Fault fault) {
     switch (fault) {
-        case Fault::CloseAfterLogin: return "close-after-login";
-        case Fault::HelloReply: return "hello-reply";
-        case Fault::LoginResult: return "login-result";
-        case Fault::NoAccount: return "no-account";
-        case Fault::ZeroClose: return "zero-close";
+        case Fault::CloseAfterLogin:
+            return "close-after-login";
+        case Fault::HelloReply:
+            return "hello-reply";
+        case Fault::LoginResult:
+            return "login-result";
+        case Fault::NoAccount:
+            return "no-account";
+        case Fault::ZeroClose:
+            return "zero-close";
     }
     return "?";
 }

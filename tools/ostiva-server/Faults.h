@@ -27,7 +27,7 @@ const char* FaultName(Fault fault);
 bool FaultTakesValues(Fault fault);
 
 class Faults {
-public:
+  public:
     // Arms the fault; for a fault with values, each value is used once, in order.
     void Arm(Fault fault, std::deque<int> values = {0});
     // Uses up the fault: its next value, or none when it is not armed.
@@ -36,7 +36,7 @@ public:
     // "hello-reply=1002 login-result=6001,6000" for the control channel.
     std::string Describe() const;
 
-private:
+  private:
     mutable std::mutex lock_;
     std::map<Fault, std::deque<int>> armed_;
 };

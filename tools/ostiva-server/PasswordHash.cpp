@@ -56,8 +56,9 @@ std::vector<uint8_t> Derive(std::string_view password, const std::vector<uint8_t
                             unsigned iterations) {
     std::vector<uint8_t> out(kHashBytes);
     CryptoPP::PKCS5_PBKDF2_HMAC<CryptoPP::SHA256> kdf;
-    kdf.DeriveKey(out.data(), out.size(), 0, reinterpret_cast<const CryptoPP::byte*>(password.data()),
-                  password.size(), salt.data(), salt.size(), iterations, 0);
+    kdf.DeriveKey(out.data(), out.size(), 0,
+                  reinterpret_cast<const CryptoPP::byte*>(password.data()), password.size(),
+                  salt.data(), salt.size(), iterations, 0);
     return out;
 }
 

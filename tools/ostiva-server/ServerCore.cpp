@@ -21,7 +21,8 @@ LoginDecision ServerCore::DecideLogin(const std::shared_ptr<ConsoleConnection>& 
         account && VerifyPassword(ToUtf8(request.password), account->passwordHash);
     if (!credentialsHold) {
         // A forced login that cannot be checked is refused, never accepted.
-        decision.result = request.forced ? wire::LOGIN_FORCE_REJECTED : wire::LOGIN_WRONG_CREDENTIALS;
+        decision.result =
+            request.forced ? wire::LOGIN_FORCE_REJECTED : wire::LOGIN_WRONG_CREDENTIALS;
     } else if (IsExpired(account->expiry, TodayText())) {
         decision.result = wire::LOGIN_EXPIRED;
         decision.dateText = FromUtf8(account->expiry);
@@ -62,7 +63,8 @@ void ServerCore::Claim(const std::string& helperId,
     if (earlier) Evict(helperId, earlier, *connection);
 }
 
-void ServerCore::Evict(const std::string& helperId, const std::shared_ptr<ConsoleConnection>& earlier,
+void ServerCore::Evict(const std::string& helperId,
+                       const std::shared_ptr<ConsoleConnection>& earlier,
                        const ConsoleConnection& successor) {
     Log("console of " + helperId + " at " + earlier->peer() + " signed in elsewhere (" +
         successor.peer() + ")");

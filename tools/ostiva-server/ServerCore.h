@@ -36,7 +36,7 @@ struct LoginDecision {
 };
 
 class ServerCore {
-public:
+  public:
     explicit ServerCore(ServerDatabase& db);
 
     ServerDatabase& db() { return db_; }
@@ -86,7 +86,7 @@ public:
     // Waits for RequestQuit.
     void WaitForQuit();
 
-private:
+  private:
     // Tells the earlier console of a helper that it has been replaced, and
     // closes it.
     void Evict(const std::string& helperId, const std::shared_ptr<ConsoleConnection>& earlier,

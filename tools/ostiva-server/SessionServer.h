@@ -15,7 +15,7 @@ namespace ostiva::server {
 class ServerCore;
 
 class SessionServer {
-public:
+  public:
     // More consoles than this at once are turned away.
     static constexpr size_t kMaxConnections = 256;
 
@@ -32,7 +32,7 @@ public:
     // for their threads.
     void Stop();
 
-private:
+  private:
     ServerCore& core_;
     ConnectionLimits limits_;
     ListenerIPv4 listener_;

@@ -13,7 +13,7 @@
 namespace ostiva::server {
 
 class Workers {
-public:
+  public:
     ~Workers() { StopAll(); }
 
     // Runs `serve` on a new thread; `stop` is called from StopAll while it
@@ -24,7 +24,7 @@ public:
     // Calls every running worker's stop, then joins them all.
     void StopAll();
 
-private:
+  private:
     struct Worker {
         std::thread thread;
         std::function<void()> stop;

@@ -17,7 +17,7 @@ namespace {
 constexpr int kWaitMs = 5000;
 
 class BadRecords : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(server.IsRunning()) << server.Log(); }
 
     // A connection that has done the key exchange and, with `hello`, the hello.
@@ -58,7 +58,8 @@ protected:
         uint8_t byte;
         SocketIPv4::ReceiveEnd end;
         size_t got = socket.ReceiveExact(&byte, 1, kWaitMs, &end);
-        return got == 0 && (end == SocketIPv4::ReceiveEnd::Closed || end == SocketIPv4::ReceiveEnd::Failed);
+        return got == 0 &&
+               (end == SocketIPv4::ReceiveEnd::Closed || end == SocketIPv4::ReceiveEnd::Failed);
     }
     bool Logged(const std::string& text) {
         server.WaitFor("ping", [&](const std::string&) {

@@ -1,14 +1,14 @@
 // The server with a database file: accounts added from the command line,
 // and codes, reports and sessions kept across a restart.
 
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <chrono>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "session/Records.h"
@@ -101,8 +101,8 @@ TEST(ServerPersistence, AccountsCodesAndReportsSurviveARestart) {
         ASSERT_TRUE(server.IsRunning()) << server.Log();
         SocketIPv4 socket;
         ASSERT_EQ(LoginAs(socket, server.Port(), u"dave", u"pw-d"), 6003);
-        for (const auto& record : {wire::BuildAccountRequest(), wire::BuildConsoleReady(),
-                                   wire::BuildCreateCode()}) {
+        for (const auto& record :
+             {wire::BuildAccountRequest(), wire::BuildConsoleReady(), wire::BuildCreateCode()}) {
             socket.SendBytes(record.data(), record.size());
         }
         wire::Bytes account(wire::kAccountInfoSize);
@@ -119,7 +119,8 @@ TEST(ServerPersistence, AccountsCodesAndReportsSurviveARestart) {
         wire::ReportCustomer customer;
         customer.connectionNumber = wire::ReadCodeStatus(status).connectionNumber;
         customer.company = u"Kept Ltd";
-        for (const auto& record : {wire::BuildReportCustomer(customer), wire::BuildReportContact({})}) {
+        for (const auto& record :
+             {wire::BuildReportCustomer(customer), wire::BuildReportContact({})}) {
             socket.SendBytes(record.data(), record.size());
         }
         server.WaitFor("reports", [](const std::string& a) { return ListOf(a).size() == 1; });

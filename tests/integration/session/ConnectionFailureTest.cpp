@@ -60,7 +60,7 @@ TEST(ConnectionFailure, ProxyModeWithAReachableServerConnectsDirectly) {
 
 // A peer that accepts and never says a word.
 class SilentPeer {
-public:
+  public:
     SilentPeer() {
         thread_ = std::thread([this] {
             int fd = listener_.Accept(10000);
@@ -75,7 +75,7 @@ public:
     uint16_t Port() const { return listener_.Port(); }
     bool Accepted() const { return accepted_.load() >= 0; }
 
-private:
+  private:
     ListenerIPv4 listener_;
     std::atomic<int> accepted_{-1};
     std::thread thread_;

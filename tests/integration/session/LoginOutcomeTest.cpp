@@ -8,7 +8,7 @@ namespace ostiva::test {
 namespace {
 
 class LoginOutcome : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(server.IsRunning()) << server.Log(); }
 
     // The helper's first console, logged in.
@@ -71,8 +71,9 @@ TEST_F(LoginOutcome, ExpiredAccountShowsString107WithTheServersDate) {
     EXPECT_EQ(console.client->LastLoginFailure().reason, LoginFailureReason::Expired);
     auto messages = console.prompt.messages();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].EnglishText(),
-              u"Your account was expired.(expired date : 2001-02-03) Please contact administrator.");
+    EXPECT_EQ(
+        messages[0].EnglishText(),
+        u"Your account was expired.(expired date : 2001-02-03) Please contact administrator.");
     ASSERT_TRUE(console.client->LastLoginFailure().message);
     EXPECT_EQ(console.client->LastLoginFailure().message->argument, u"2001-02-03");
     EXPECT_TRUE(console.client->expiryDate().empty());

@@ -8,7 +8,7 @@ namespace ostiva::test {
 namespace {
 
 class ReceiveLoopEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.IsRunning()) << server.Log();
         ASSERT_TRUE(console.Login(u"alice", u"secret-a"));
@@ -76,16 +76,18 @@ TEST_F(ReceiveLoopEnd, UnknownAndZeroRecordsChangeNothing) {
 
 TEST_F(ReceiveLoopEnd, RecordsInOneSegmentAreTakenApart) {
     // Three records in one send: each is handled on its own.
-    EXPECT_EQ(server.Control("raw alice " + Hex(wire::BuildCodeCreated(100001)) +
-                             Hex(wire::BuildCodeCreated(100002)) + Hex(wire::BuildSignedInElsewhere())),
-              "OK");
+    EXPECT_EQ(
+        server.Control("raw alice " + Hex(wire::BuildCodeCreated(100001)) +
+                       Hex(wire::BuildCodeCreated(100002)) + Hex(wire::BuildSignedInElsewhere())),
+        "OK");
     ASSERT_TRUE(console.events.WaitForCount(3));
     EXPECT_EQ(SettledEvents(3),
               (std::vector<std::string>{"created 100001", "created 100002", "elsewhere"}));
 }
 
 TEST_F(ReceiveLoopEnd, RecordSplitInTheMiddleIsPutBackTogether) {
-    EXPECT_EQ(server.Control("raw alice " + Hex(wire::BuildSignedInElsewhere()).substr(0, 100)), "OK");
+    EXPECT_EQ(server.Control("raw alice " + Hex(wire::BuildSignedInElsewhere()).substr(0, 100)),
+              "OK");
     EXPECT_TRUE(console.events.events().empty());
     EXPECT_EQ(server.Control("raw alice " + Hex(wire::BuildSignedInElsewhere()).substr(100)), "OK");
     ASSERT_TRUE(console.events.WaitForCount(1));

@@ -8,7 +8,7 @@ namespace ostiva::test {
 namespace {
 
 class SessionCommands : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.IsRunning()) << server.Log();
         ASSERT_TRUE(console.Login(u"alice", u"secret-a"));
@@ -66,11 +66,11 @@ TEST_F(SessionCommands, CreateAndDeleteAreSentWhole) {
 TEST_F(SessionCommands, ReportIsSentAsTwoRecordsWithTextsCutAtTheirSlots) {
     AccessCode entry;
     entry.connectionNumber = 0x01020304;
-    entry.company = std::u16string(35, u'C');     // slot: 30 units
+    entry.company = std::u16string(35, u'C');  // slot: 30 units
     entry.customerName = u"Dana Müller";
     entry.email = u"dana@example.com";
     entry.phone = u"+81 3 1234 5678";
-    entry.memo = std::u16string(1030, u'm');      // slot: 1024 units
+    entry.memo = std::u16string(1030, u'm');  // slot: 1024 units
     console.client->SaveReport(entry);
 
     auto records = CommandRecords(2);
@@ -98,8 +98,9 @@ TEST_F(SessionCommands, StatusesOfACustomersConnectionArriveInOrder) {
     ASSERT_NE(code, 0);
     std::string c = std::to_string(code);
     EXPECT_EQ(server.Control("status " + c + " 1"), "OK delivered");
-    EXPECT_EQ(server.Control("status " + c + " 2 7 203.0.113.5 \"10.0.0.7\" \"2024-05-01 10:00:00\" 8"),
-              "OK delivered");
+    EXPECT_EQ(
+        server.Control("status " + c + " 2 7 203.0.113.5 \"10.0.0.7\" \"2024-05-01 10:00:00\" 8"),
+        "OK delivered");
     EXPECT_EQ(server.Control("status " + c + " 3 7 203.0.113.5 10.0.0.7 2024-05-01%2010:30:00 8"),
               "OK delivered");
     ASSERT_TRUE(console.events.WaitForCount(4));
@@ -120,9 +121,8 @@ TEST_F(SessionCommands, StatusesOfACustomersConnectionArriveInOrder) {
     entry.connectionNumber = 7;
     entry.company = u"Customer Co";
     console.client->SaveReport(entry);
-    auto reports = ListOf(server.WaitFor("reports alice", [](const std::string& a) {
-        return !ListOf(a).empty();
-    }));
+    auto reports = ListOf(
+        server.WaitFor("reports alice", [](const std::string& a) { return !ListOf(a).empty(); }));
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_EQ(reports[0]["code"], code);
     console.client.reset();

@@ -31,9 +31,10 @@ TEST(SessionConcurrency, SendsFromSeveralThreadsNeverInterleave) {
     }
     for (auto& sender : senders) sender.join();
 
-    auto reports = ListOf(server.WaitFor("reports alice", [&](const std::string& a) {
-        return ListOf(a).size() >= size_t(kThreads * kReportsEach);
-    }, 15000));
+    auto reports = ListOf(server.WaitFor(
+        "reports alice",
+        [&](const std::string& a) { return ListOf(a).size() >= size_t(kThreads * kReportsEach); },
+        15000));
     EXPECT_EQ(reports.size(), size_t(kThreads * kReportsEach)) << server.Log();
     for (const auto& report : reports) {
         int number = report["connection"];

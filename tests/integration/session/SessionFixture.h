@@ -4,7 +4,6 @@
 // loop handed over, and a settings file pointing at the test's server.
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <condition_variable>
@@ -15,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -32,7 +32,7 @@ inline constexpr int kEventWaitMs = 5000;
 // Answers Yes/No questions from a script (No when it runs out) and keeps
 // every message and question it was given.
 class ScriptedPrompt : public Prompt {
-public:
+  public:
     explicit ScriptedPrompt(std::deque<bool> answers = {}) : answers_(std::move(answers)) {}
 
     void ShowMessage(const PromptMessage& message) override {
@@ -57,7 +57,7 @@ public:
         return questions_;
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     std::deque<bool> answers_;
     std::vector<PromptMessage> messages_;
@@ -67,12 +67,13 @@ private:
 // One call of the receive loop, as text: "created 123456", "status 123456 2",
 // "elsewhere", "lost".
 class RecordingEvents : public ConsoleEvents {
-public:
+  public:
     void OnCodeCreated(int32_t code) override { Add("created " + std::to_string(code)); }
     void OnCodeStatus(const wire::CodeStatus& status) override {
         std::lock_guard<std::mutex> guard(lock_);
         statuses_.push_back(status);
-        events_.push_back("status " + std::to_string(status.code) + " " + std::to_string(status.state));
+        events_.push_back("status " + std::to_string(status.code) + " " +
+                          std::to_string(status.state));
         changed_.notify_all();
     }
     void OnSignedInElsewhere() override { Add("elsewhere"); }
@@ -101,7 +102,7 @@ public:
         return std::stoi(all[index].substr(prefix.size()));
     }
 
-private:
+  private:
     void Add(std::string event) {
         std::lock_guard<std::mutex> guard(lock_);
         events_.push_back(std::move(event));
@@ -116,9 +117,10 @@ private:
 
 // A temporary directory holding the console's info.dat.
 class ConsoleDir {
-public:
+  public:
     ConsoleDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ostiva-console-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "ostiva-console-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
         path_ = pattern;
     }
@@ -138,13 +140,14 @@ public:
         return Settings(Profile(file));
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // A console: its settings, prompt, events and session client.
 struct Console {
-    Console(const ServerProcess& server, std::deque<bool> answers = {}, const std::string& more = {})
+    Console(const ServerProcess& server, std::deque<bool> answers = {},
+            const std::string& more = {})
         : Console("127.0.0.1", server.Port(), std::move(answers), more) {}
     Console(const std::string& host, uint16_t port, std::deque<bool> answers = {},
             const std::string& more = {})
@@ -207,7 +210,8 @@ inline bool WaitForReady(const ServerProcess& server, const std::string& helper)
 
 // Waits until the server lists `helper` among the active consoles (or no
 // longer does, with `active` false).
-inline bool WaitForSession(const ServerProcess& server, const std::string& helper, bool active = true) {
+inline bool WaitForSession(const ServerProcess& server, const std::string& helper,
+                           bool active = true) {
     std::string answer = server.WaitFor("sessions", [&](const std::string& a) {
         auto list = ListOf(a);
         bool found = std::find(list.begin(), list.end(), helper) != list.end();

@@ -2,6 +2,7 @@
 // each answers, and that bad arguments are refused with a reason.
 
 #include <gtest/gtest.h>
+
 #include <nlohmann/json.hpp>
 
 #include "ControlHandler.h"
@@ -12,7 +13,7 @@ namespace ostiva::server {
 namespace {
 
 class ControlCommands : public ::testing::Test {
-protected:
+  protected:
     std::string Run(const std::string& line) { return handler.Handle(line); }
     static bool IsError(const std::string& answer) { return answer.rfind("ERR ", 0) == 0; }
 

@@ -11,7 +11,8 @@
 namespace ostiva::server {
 namespace {
 
-Account MakeAccount(const std::string& id, const std::string& hash, const std::string& company = {}) {
+Account MakeAccount(const std::string& id, const std::string& hash,
+                    const std::string& company = {}) {
     Account account;
     account.id = id;
     account.passwordHash = hash;
@@ -20,9 +21,10 @@ Account MakeAccount(const std::string& id, const std::string& hash, const std::s
 }
 
 class TempFolder {
-public:
+  public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "ostiva-db-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "ostiva-db-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
         path_ = pattern;
     }
@@ -32,7 +34,7 @@ public:
     }
     std::string File(const char* name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -42,7 +44,8 @@ TEST(ServerDatabase, FileKeepsEverythingAcrossARestart) {
     int32_t code;
     {
         ServerDatabase db(path);
-        Account account{"alice", HashPassword("pw", 10), "Acme", "Alice", "2099-01-01", "u", "l1", "l2"};
+        Account account{"alice", HashPassword("pw", 10), "Acme", "Alice", "2099-01-01", "u", "l1",
+                        "l2"};
         db.PutAccount(account);
         CodeTimeline timeline(db.LoadCodes());
         auto entry = timeline.Issue("alice", "2024-05-01 10:00:00");

@@ -18,7 +18,7 @@ namespace {
 using test::LoopbackPair;
 
 class CountingEvents : public ConsoleEvents {
-public:
+  public:
     std::function<void()> onCreated;
     std::atomic<int> created{0}, statuses{0}, elsewhere{0}, lost{0};
 

@@ -14,7 +14,7 @@ namespace {
 
 // A route that answers as told and notes that it was tried.
 class FakeRoute : public Route {
-public:
+  public:
     FakeRoute(std::u16string name, bool connects, std::vector<std::u16string>* tried,
               bool shutsDown = false)
         : name_(std::move(name)), connects_(connects), shutsDown_(shutsDown), tried_(tried) {}
@@ -26,14 +26,16 @@ public:
         return connects_;
     }
 
-private:
+  private:
     std::u16string name_;
     bool connects_;
     bool shutsDown_;
     std::vector<std::u16string>* tried_;
 };
 
-RouteChain Chain(std::vector<std::unique_ptr<Route>> routes) { return RouteChain(std::move(routes)); }
+RouteChain Chain(std::vector<std::unique_ptr<Route>> routes) {
+    return RouteChain(std::move(routes));
+}
 
 TEST(RouteChain, TriesInOrderAndStopsAtTheFirstThatConnects) {
     std::vector<std::u16string> tried;
