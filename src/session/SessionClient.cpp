@@ -207,7 +207,7 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
 
     // Step 5. A server that takes no part in the key exchange still gets
     // the hello next.
-    attempt.StartSecureChannel();
+    attempt.StartSecureChannel(timeouts_.keyExchangeMs);
     ThrowIfCancelled();
 
     // Step 6: throws SocketException.

@@ -20,6 +20,7 @@
 #include "dialogs/SettingsKeys.h"
 #include "session/LoginFailure.h"
 #include "session/Records.h"
+#include "transport/SecureChannel.h"
 
 namespace ostiva {
 
@@ -34,6 +35,7 @@ class SessionClient : public CodeCommands {
     struct Timeouts {
         int connectMs = 20000;  // each route's connect
         int replyMs = 30000;    // each answer of the server (hello, login, account)
+        int keyExchangeMs = kSecureChannelTimeoutMs;  // the key-exchange reply
     };
 
     // Reads "server"/"svr_addr" and "server"/"svr_port" once; the proxy keys

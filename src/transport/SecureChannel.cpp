@@ -59,10 +59,10 @@ std::string HexDecode(std::string_view hex) {
 // several pieces is assembled but nothing that follows it is taken off the
 // connection. Returns the text before the zero byte (or all of it when the
 // peer stopped early without one), or nothing when no byte arrived.
-std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size) {
+std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size, int timeoutMs) {
     std::vector<uint8_t> buffer(size, 0);
     size_t got = 0;
-    Deadline deadline(kSecureChannelTimeoutMs);
+    Deadline deadline(timeoutMs);
     while (got < size) {
         if (std::find(buffer.begin(), buffer.begin() + got, 0) != buffer.begin() + got) break;
         int left = deadline.RemainingMs();
@@ -87,7 +87,7 @@ std::string PublicKeyHex(const CryptoPP::RSA::PrivateKey& key) {
 
 }  // namespace
 
-bool SocketIPv4::StartSecureChannel() {
+bool SocketIPv4::StartSecureChannel(int timeoutMs) {
     secureRole = kSecureRoleInitiating;
     sessionKey.fill(0);
     sessionIv.fill(0);
@@ -110,7 +110,7 @@ bool SocketIPv4::StartSecureChannel() {
         std::copy(publicHex.begin(), publicHex.end(), blob.begin());
         if (SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
 
-        std::optional<std::string> reply = ReceiveMessage(*this, kCipherBlobSize);
+        std::optional<std::string> reply = ReceiveMessage(*this, kCipherBlobSize, timeoutMs);
         if (!reply || reply->size() != kCipherHexLength || !IsHexText(*reply)) return false;
         std::string cipher = HexDecode(*reply);
         if (cipher.size() != kCipherBytes) return false;
@@ -143,7 +143,8 @@ bool AnswerSecureChannel(SocketIPv4& socket, std::array<uint8_t, 16>* key,
                          std::array<uint8_t, 16>* iv) {
     socket.secureRole = SocketIPv4::kSecureRoleAnswering;
     try {
-        std::optional<std::string> text = ReceiveMessage(socket, kPublicKeyBlobSize);
+        std::optional<std::string> text =
+            ReceiveMessage(socket, kPublicKeyBlobSize, kSecureChannelTimeoutMs);
         if (!text || text->empty() || text->size() % 2 != 0 || !IsHexText(*text)) return false;
         std::string der = HexDecode(*text);
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "transport/AddressIPv4.h"
+#include "transport/SecureChannel.h"
 #include "transport/WsaStartup.h"
 #include "util/AnsiStringStorage.h"
 #include "util/LocalMutex.h"
@@ -131,9 +132,9 @@ public:
     // connected handle: sets secureRole to kSecureRoleInitiating, sends a new
     // RSA-1024 public key, and on a valid reply stores the agreed key and IV.
     // False, with both left zero, when a transfer fails, the peer closes, the
-    // reply does not arrive in time or cannot be decoded or decrypted. Never
-    // throws.
-    bool StartSecureChannel();
+    // reply does not arrive within `timeoutMs` or cannot be decoded or
+    // decrypted. Never throws.
+    bool StartSecureChannel(int timeoutMs = kSecureChannelTimeoutMs);
 
     // ---- fields ----
 
