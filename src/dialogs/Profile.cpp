@@ -1,16 +1,19 @@
 #include "dialogs/Profile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <thread>
 
 #include "dialogs/ProfileDocument.h"
 #include "util/Utf.h"
@@ -109,11 +112,50 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+std::filesystem::path DirectoryOf(const std::string& target) {
+    std::filesystem::path directory = std::filesystem::path(target).parent_path();
+    return directory.empty() ? std::filesystem::path(".") : directory;
+}
+
+// Writers of one file (the console's dialogs, the viewer, in any process)
+// take turns at reading it, changing a key and replacing it: one that read
+// before another's replacement would write the older text back and lose the
+// other's key. The lock is on the directory, because the replacement puts a
+// new file in place at every write. A directory that cannot be opened is
+// written without the lock; one whose lock stays taken fails the write, so
+// a stuck writer elsewhere cannot hang the console.
+class DirectoryLock {
+  public:
+    explicit DirectoryLock(const std::filesystem::path& directory)
+        : fd_(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (fd_.get() < 0) return;
+        auto end = std::chrono::steady_clock::now() + kWait;
+        while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) ||
+                std::chrono::steady_clock::now() >= end) {
+                refused_ = true;
+                return;
+            }
+            std::this_thread::sleep_for(kRetry);
+        }
+    }
+
+    // False when another writer kept the lock for the whole wait.
+    bool Usable() const { return !refused_; }
+
+  private:
+    static constexpr std::chrono::milliseconds kWait{3000};
+    static constexpr std::chrono::milliseconds kRetry{2};
+
+    // Closing the directory releases the lock.
+    FileDescriptor fd_;
+    bool refused_ = false;
+};
+
 // Writes `bytes` to a new file beside `target` and renames it over `target`.
 bool ReplaceFile(const std::string& target, const std::string& bytes, const LoadedFile& old) {
     std::filesystem::path targetPath(target);
-    std::filesystem::path directory = targetPath.parent_path();
-    if (directory.empty()) directory = ".";
+    std::filesystem::path directory = DirectoryOf(target);
     std::string temporary =
         (directory / ("." + targetPath.filename().string() + ".XXXXXX")).string();
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -185,6 +227,8 @@ bool Profile::WriteString(std::u16string_view section, std::u16string_view key,
                           std::u16string_view value) {
     std::optional<std::string> target = WriteTarget(path_);
     if (!target) return false;
+    DirectoryLock lock(DirectoryOf(*target));
+    if (!lock.Usable()) return false;
     LoadedFile file = LoadFile(*target);
     if (file.state == FileState::Unusable) return false;
     ProfileDocument document =

@@ -7,7 +7,10 @@
 // to disk, then renamed over it), so a crash or a full disk leaves either the
 // old or the new file, never half of one. A file the write creates gets mode
 // 0600, as it holds passwords; an existing file keeps its mode, owner and
-// group, and a symbolic link keeps pointing at the file it named.
+// group, and a symbolic link keeps pointing at the file it named. Writers
+// of one file, in this process or another, take turns (a lock on its
+// directory), so writes of different keys at the same time lose none; a
+// write that cannot get its turn within a few seconds fails.
 //
 // A file larger than kMaxFileSize, or one that cannot be read (not a regular
 // file, no permission), reads as missing: every read gives its default. A
