@@ -26,6 +26,8 @@
 namespace ostiva::test {
 namespace {
 
+using namespace std::string_literals;
+
 class Folder {
   public:
     Folder() {
@@ -135,7 +137,7 @@ std::vector<OddFile> OddFiles() {
     return {
         {"no equals sign", "[a]\njust some words\nk=1\n[b]\nx=2\n"},
         {"lone brackets", "[\n]\n[a]\n[\nk=1\n[]\n[b\n[b]\nx=2\n["},
-        {"zero bytes", std::string("\0\0[c]\0\n[a]\n\0=\0\nk=1\n[b]\nx=2\0 after the zero\n", 39)},
+        {"zero bytes", "\0\0[c]\0\n[a]\n\0=\0\nk=1\n[b]\nx=2\0 after the zero\n"s},
         {"invalid UTF-8", "\xC3\n[a]\n\xFF\xFE\xC0\x80=\xE3\x81\nk=1\n[\xED\xA0\x80]\n[b]\nx=2\n"},
         {"CR without LF", "[a]\nnote=one\rtwo\r\rthree\nk=1\r\n[b]\r\nx=2\r\n\r"},
         {"lines of 100k characters",
