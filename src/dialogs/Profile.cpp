@@ -121,9 +121,9 @@ std::filesystem::path DirectoryOf(const std::string& target) {
 // take turns at reading it, changing a key and replacing it: one that read
 // before another's replacement would write the older text back and lose the
 // other's key. The lock is on the directory, because the replacement puts a
-// new file in place at every write. A directory that cannot be opened is
-// written without the lock; one whose lock stays taken fails the write, so
-// a stuck writer elsewhere cannot hang the console.
+// new file in place at every write. A directory that cannot be opened or
+// locked is written without the lock; one whose lock stays taken fails the
+// write, so a stuck writer elsewhere cannot hang the console.
 class DirectoryLock {
   public:
     explicit DirectoryLock(const std::filesystem::path& directory)
@@ -131,8 +131,9 @@ class DirectoryLock {
         if (fd_.get() < 0) return;
         auto end = std::chrono::steady_clock::now() + kWait;
         while (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
-            if ((errno != EWOULDBLOCK && errno != EINTR) ||
-                std::chrono::steady_clock::now() >= end) {
+            // A file system without locks is written as before.
+            if (errno != EWOULDBLOCK && errno != EINTR) return;
+            if (std::chrono::steady_clock::now() >= end) {
                 refused_ = true;
                 return;
             }

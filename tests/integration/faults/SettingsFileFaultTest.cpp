@@ -5,8 +5,10 @@
 // succeeds, keeping every other byte, or fails with the old file intact and
 // no temporary file left.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -308,6 +310,25 @@ TEST(SettingsFileFaultsConcurrency, WritersOfDifferentKeysLoseNothing) {
     EXPECT_EQ(present, kWriters * kKeysEach);
     EXPECT_EQ(profile.GetInt(u"options", u"quality", 0), 3);
     EXPECT_EQ(folder.Entries(), 1u);
+}
+
+TEST(SettingsFileFaultsConcurrency, AWriterThatNeverFinishesDelaysTheWriteButCannotHangIt) {
+    Folder folder;
+    std::string file = folder.File();
+    const std::string before = "[helper]\nid=old\n";
+    WriteBytes(file, before);
+    // Another writer holds its turn and does not give it up.
+    int directory = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(directory, 0);
+    ASSERT_EQ(::flock(directory, LOCK_EX), 0);
+    Settings settings{Profile(file)};
+    EXPECT_FALSE(settings.SetHelperId(u"new"));
+    EXPECT_EQ(settings.HelperId(), u"old");  // reading needs no turn
+    EXPECT_TRUE(ReadBytes(file) == before);
+    EXPECT_EQ(folder.Entries(), 1u);
+    ::close(directory);
+    EXPECT_TRUE(settings.SetHelperId(u"new"));
+    EXPECT_EQ(settings.HelperId(), u"new");
 }
 
 }  // namespace
