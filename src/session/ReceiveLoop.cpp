@@ -66,19 +66,24 @@ void ReceiveLoop::Run() {
 }
 
 bool ReceiveLoop::Dispatch(wire::ByteView record) {
+    // The end is recorded before the console hears of it, so that it already
+    // reads HasEnded() inside its callback.
+    if (wire::ReadType(record) == wire::MSG_SIGNED_IN_ELSEWHERE) Finish(End::SignedInElsewhere);
+    return DispatchRecord(record, events_);
+}
+
+bool DispatchRecord(wire::ByteView record, ConsoleEvents* events) {
     switch (wire::ReadType(record)) {
         case wire::MSG_SIGNED_IN_ELSEWHERE:
-            Finish(End::SignedInElsewhere);
-            if (events_) events_->OnSignedInElsewhere();
+            if (events) events->OnSignedInElsewhere();
             return false;
         case wire::MSG_CODE_CREATED:
-            if (events_) events_->OnCodeCreated(wire::ReadCodeCreated(record));
+            if (events) events->OnCodeCreated(wire::ReadCodeCreated(record));
             return true;
         case wire::MSG_CODE_STATUS:
-            if (events_) events_->OnCodeStatus(wire::ReadCodeStatus(record));
+            if (events) events->OnCodeStatus(wire::ReadCodeStatus(record));
             return true;
         default:
-            // Unknown types and zero-filled records change nothing.
             return true;
     }
 }

@@ -24,6 +24,12 @@ namespace ostiva {
 class ConsoleEvents;
 class SocketIPv4;
 
+// Hands one whole record to `events` (may be null: the record is dropped): a
+// new code, a code's status, or MSG_SIGNED_IN_ELSEWHERE. Unknown types and
+// zero-filled records change nothing. False when the session ends with the
+// record.
+bool DispatchRecord(wire::ByteView record, ConsoleEvents* events);
+
 class ReceiveLoop {
   public:
     enum class End {

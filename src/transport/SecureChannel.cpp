@@ -77,7 +77,7 @@ std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size, int t
 }
 
 // The public key as the 320 hex characters of its X.509 DER form.
-std::string PublicKeyHex(const CryptoPP::RSA::PrivateKey& key) {
+std::string EncodePublicKeyHex(const CryptoPP::RSA::PrivateKey& key) {
     CryptoPP::RSA::PublicKey publicKey(key);
     std::string der;
     CryptoPP::StringSink sink(der);
@@ -87,23 +87,101 @@ std::string PublicKeyHex(const CryptoPP::RSA::PrivateKey& key) {
 
 }  // namespace
 
+struct KeyExchangeKey::Impl {
+    CryptoPP::RSA::PrivateKey privateKey;
+    std::string publicHex;
+};
+
+KeyExchangeKey::KeyExchangeKey() : impl_(std::make_unique<Impl>()) {
+    CryptoPP::AutoSeededRandomPool random;
+    // A 1024-bit modulus with exponent 17 always encodes to 160 bytes; the
+    // check guards the fixed wire size should the library ever produce a
+    // shorter modulus.
+    for (int attempt = 0; attempt < 3 && impl_->publicHex.size() != kPublicKeyHexLength;
+         ++attempt) {
+        impl_->privateKey.GenerateRandom(random,
+                                         CryptoPP::MakeParameters("ModulusSize", int(kModulusBits))(
+                                             "PublicExponent", CryptoPP::Integer(kPublicExponent)));
+        impl_->publicHex = EncodePublicKeyHex(impl_->privateKey);
+    }
+    if (impl_->publicHex.size() != kPublicKeyHexLength) impl_->publicHex.clear();
+}
+
+KeyExchangeKey::~KeyExchangeKey() = default;
+
+const std::string& KeyExchangeKey::PublicKeyHex() const {
+    return impl_->publicHex;
+}
+
+std::optional<SessionSecret> KeyExchangeKey::ReadReply(std::string_view replyText) const {
+    if (replyText.size() != kCipherHexLength || !IsHexText(replyText)) return std::nullopt;
+    try {
+        std::string cipher = HexDecode(replyText);
+        if (cipher.size() != kCipherBytes) return std::nullopt;
+
+        CryptoPP::AutoSeededRandomPool random;
+        CryptoPP::RSAES_OAEP_SHA_Decryptor decryptor(impl_->privateKey);
+        if (decryptor.FixedCiphertextLength() != kCipherBytes) return std::nullopt;
+        std::vector<CryptoPP::byte> plain(decryptor.MaxPlaintextLength(kCipherBytes), 0);
+        CryptoPP::DecodingResult result =
+            decryptor.Decrypt(random, reinterpret_cast<const CryptoPP::byte*>(cipher.data()),
+                              kCipherBytes, plain.data());
+        if (!result.isValidCoding || result.messageLength < kSessionPlaintextLength) {
+            return std::nullopt;
+        }
+
+        std::string_view text(reinterpret_cast<const char*>(plain.data()), kSessionPlaintextLength);
+        if (!IsHexText(text)) return std::nullopt;
+        std::string key = HexDecode(text.substr(0, 32));
+        std::string iv = HexDecode(text.substr(32, 32));
+        SessionSecret secret;
+        if (key.size() != secret.key.size() || iv.size() != secret.iv.size()) return std::nullopt;
+        std::copy(key.begin(), key.end(), secret.key.begin());
+        std::copy(iv.begin(), iv.end(), secret.iv.begin());
+        return secret;
+    } catch (...) {
+        // A ciphertext the library refuses is a reply that cannot be read.
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> EncryptKeyExchangeReply(std::string_view publicKeyHex,
+                                                   std::string_view plaintext) {
+    if (publicKeyHex.empty() || publicKeyHex.size() % 2 != 0 || !IsHexText(publicKeyHex)) {
+        return std::nullopt;
+    }
+    try {
+        std::string der = HexDecode(publicKeyHex);
+
+        CryptoPP::AutoSeededRandomPool random;
+        CryptoPP::RSA::PublicKey publicKey;
+        CryptoPP::StringSource source(der, true);
+        publicKey.Load(source);
+        if (!publicKey.Validate(random, 1)) return std::nullopt;
+
+        CryptoPP::RSAES_OAEP_SHA_Encryptor encryptor(publicKey);
+        // Only a 1024-bit key gives the 128-byte ciphertext the reply has
+        // room for.
+        if (encryptor.FixedCiphertextLength() != kCipherBytes) return std::nullopt;
+        if (plaintext.size() > encryptor.FixedMaxPlaintextLength()) return std::nullopt;
+
+        std::vector<CryptoPP::byte> cipher(kCipherBytes, 0);
+        encryptor.Encrypt(random, reinterpret_cast<const CryptoPP::byte*>(plaintext.data()),
+                          plaintext.size(), cipher.data());
+        return HexEncode(cipher.data(), cipher.size());
+    } catch (...) {
+        // An unreadable key.
+        return std::nullopt;
+    }
+}
+
 bool SocketIPv4::StartSecureChannel(int timeoutMs) {
     secureRole = kSecureRoleInitiating;
     sessionKey.fill(0);
     sessionIv.fill(0);
     try {
-        CryptoPP::AutoSeededRandomPool random;
-        CryptoPP::RSA::PrivateKey privateKey;
-        std::string publicHex;
-        // A 1024-bit modulus with exponent 17 always encodes to 160 bytes;
-        // the check guards the fixed wire size should the library ever
-        // produce a shorter modulus.
-        for (int attempt = 0; attempt < 3 && publicHex.size() != kPublicKeyHexLength; ++attempt) {
-            privateKey.GenerateRandom(random,
-                                      CryptoPP::MakeParameters("ModulusSize", int(kModulusBits))(
-                                          "PublicExponent", CryptoPP::Integer(kPublicExponent)));
-            publicHex = PublicKeyHex(privateKey);
-        }
+        KeyExchangeKey keyPair;
+        const std::string& publicHex = keyPair.PublicKeyHex();
         if (publicHex.size() != kPublicKeyHexLength) return false;
 
         std::array<char, kPublicKeyBlobSize> blob{};
@@ -111,24 +189,11 @@ bool SocketIPv4::StartSecureChannel(int timeoutMs) {
         if (SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
 
         std::optional<std::string> reply = ReceiveMessage(*this, kCipherBlobSize, timeoutMs);
-        if (!reply || reply->size() != kCipherHexLength || !IsHexText(*reply)) return false;
-        std::string cipher = HexDecode(*reply);
-        if (cipher.size() != kCipherBytes) return false;
-
-        CryptoPP::RSAES_OAEP_SHA_Decryptor decryptor(privateKey);
-        if (decryptor.FixedCiphertextLength() != kCipherBytes) return false;
-        std::vector<CryptoPP::byte> plain(decryptor.MaxPlaintextLength(kCipherBytes), 0);
-        CryptoPP::DecodingResult result =
-            decryptor.Decrypt(random, reinterpret_cast<const CryptoPP::byte*>(cipher.data()),
-                              kCipherBytes, plain.data());
-        if (!result.isValidCoding || result.messageLength < kSessionPlaintextLength) return false;
-
-        std::string_view text(reinterpret_cast<const char*>(plain.data()), kSessionPlaintextLength);
-        if (!IsHexText(text)) return false;
-        std::string key = HexDecode(text.substr(0, 32));
-        std::string iv = HexDecode(text.substr(32, 32));
-        std::copy(key.begin(), key.end(), sessionKey.begin());
-        std::copy(iv.begin(), iv.end(), sessionIv.begin());
+        if (!reply) return false;
+        std::optional<SessionSecret> secret = keyPair.ReadReply(*reply);
+        if (!secret) return false;
+        sessionKey = secret->key;
+        sessionIv = secret->iv;
         return true;
     } catch (...) {
         // A library or transfer error is a failed exchange, not a crash of
@@ -145,30 +210,17 @@ bool AnswerSecureChannel(SocketIPv4& socket, std::array<uint8_t, 16>* key,
     try {
         std::optional<std::string> text =
             ReceiveMessage(socket, kPublicKeyBlobSize, kSecureChannelTimeoutMs);
-        if (!text || text->empty() || text->size() % 2 != 0 || !IsHexText(*text)) return false;
-        std::string der = HexDecode(*text);
+        if (!text) return false;
 
         CryptoPP::AutoSeededRandomPool random;
-        CryptoPP::RSA::PublicKey publicKey;
-        CryptoPP::StringSource source(der, true);
-        publicKey.Load(source);
-        if (!publicKey.Validate(random, 1)) return false;
-
-        CryptoPP::RSAES_OAEP_SHA_Encryptor encryptor(publicKey);
-        // Only a 1024-bit key gives the 128-byte ciphertext the reply has
-        // room for.
-        if (encryptor.FixedCiphertextLength() != kCipherBytes) return false;
-
         std::array<uint8_t, 32> secret{};
         random.GenerateBlock(secret.data(), secret.size());
         std::string plain = HexEncode(secret.data(), secret.size());  // key hex, then IV hex
 
-        std::vector<CryptoPP::byte> cipher(kCipherBytes, 0);
-        encryptor.Encrypt(random, reinterpret_cast<const CryptoPP::byte*>(plain.data()),
-                          plain.size(), cipher.data());
-        std::string cipherHex = HexEncode(cipher.data(), cipher.size());
+        std::optional<std::string> cipherHex = EncryptKeyExchangeReply(*text, plain);
+        if (!cipherHex || cipherHex->size() != kCipherHexLength) return false;
         std::array<char, kCipherBlobSize> blob{};
-        std::copy(cipherHex.begin(), cipherHex.end(), blob.begin());
+        std::copy(cipherHex->begin(), cipherHex->end(), blob.begin());
 
         if (socket.SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
         if (key) std::copy(secret.begin(), secret.begin() + 16, key->begin());
