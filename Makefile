@@ -1,12 +1,15 @@
 # The two commands of the README. Both set up a fresh Debian 12 machine
 # (as root) before they build.
-.PHONY: demo test build clean
+.PHONY: demo test build bench clean
 
 demo:
 	bash scripts/demo.sh
 
 test:
 	bash scripts/test.sh
+
+bench:
+	bash scripts/bench.sh
 
 build:
 	bash scripts/install-deps.sh

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "app/LoginShownExit.h"
 #include "console/CHelperApp.h"
 #include "controls/CExplorer.h"
 
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
     ostiva::CExplorer::PrepareApplication();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ostiva-manager"));
+    ostiva::LoginShownExit::InstallIfRequested(&app);
     return ostiva::CHelperApp(app).Run();
 }

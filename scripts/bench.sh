@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# make bench: builds the benchmarks (Release, with the windows, without the
+# tests) in build-bench, starts the loopback test peers, runs every
+# benchmark and prints one table: each subject against the reference
+# measured beside it in the same run, with the ratio and its target. Each
+# program's own output and JSON stay in build-bench/results/. As root (the
+# peers need it).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTIVA_BUILD_UI=ON \
+  -DOSTIVA_BUILD_TESTS=OFF -DOSTIVA_BUILD_BENCHMARKS=ON >/dev/null
+benches=(key_exchange proxy_tunnel receive_loop rebuild startup)
+cmake --build build-bench --target "${benches[@]/%/_bench}"
+
+# Peers that already ran (another run's tests use them) are left running.
+if ! bash scripts/test-services.sh status | grep -q ': running'; then
+  trap 'bash scripts/test-services.sh stop >/dev/null' EXIT
+fi
+# A peer whose port is briefly taken gets a second chance; a peer that still
+# does not start leaves its row of the table empty.
+bash scripts/test-services.sh start || bash scripts/test-services.sh start ||
+  echo "bench: some test peers did not start" >&2
+
+results=build-bench/results
+rm -rf "$results"
+mkdir -p "$results"
+export QT_QPA_PLATFORM=offscreen
+for name in "${benches[@]}"; do
+  echo "bench: running ${name}_bench" >&2
+  "build-bench/bin/${name}_bench" --benchmark_out="$results/$name.json" \
+    --benchmark_out_format=json >"$results/$name.txt" 2>&1 ||
+    echo "bench: ${name}_bench failed; see $results/$name.txt" >&2
+done
+
+echo
+echo "Machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo)," \
+  "$(. /etc/os-release && echo "$PRETTY_NAME"), $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')"
+python3 scripts/bench_table.py "$results"
