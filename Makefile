@@ -1,5 +1,5 @@
-# The two commands of the README. Both set up a fresh Debian 12 machine
-# (as root) before they build.
+# The README's commands: demo and test (and bench). Each sets up a fresh
+# Debian 12 machine (as root) before it builds.
 .PHONY: demo test build bench clean
 
 demo:
@@ -17,4 +17,4 @@ build:
 	cmake --build build
 
 clean:
-	rm -rf build build-asan build-tsan
+	rm -rf build build-asan build-tsan build-fuzz build-bench

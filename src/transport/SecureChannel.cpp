@@ -59,7 +59,10 @@ std::string HexDecode(std::string_view hex) {
 // several pieces is assembled but nothing that follows it is taken off the
 // connection. Returns the text before the zero byte (or all of it when the
 // peer stopped early without one), or nothing when no byte arrived.
-std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size, int timeoutMs) {
+// `cutShort` (optional) tells whether bytes arrived but the message ended
+// neither with its zero byte nor at its full size.
+std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size, int timeoutMs,
+                                          bool* cutShort = nullptr) {
     std::vector<uint8_t> buffer(size, 0);
     size_t got = 0;
     Deadline deadline(timeoutMs);
@@ -73,6 +76,7 @@ std::optional<std::string> ReceiveMessage(SocketIPv4& socket, size_t size, int t
     }
     if (got == 0) return std::nullopt;
     auto end = std::find(buffer.begin(), buffer.begin() + got, 0);
+    if (cutShort) *cutShort = end == buffer.begin() + got && got < size;
     return std::string(buffer.begin(), end);
 }
 
@@ -188,7 +192,16 @@ bool SocketIPv4::StartSecureChannel(int timeoutMs) {
         std::copy(publicHex.begin(), publicHex.end(), blob.begin());
         if (SendBytes(blob.data(), blob.size()) != ssize_t(blob.size())) return false;
 
-        std::optional<std::string> reply = ReceiveMessage(*this, kCipherBlobSize, timeoutMs);
+        bool cutShort = false;
+        std::optional<std::string> reply =
+            ReceiveMessage(*this, kCipherBlobSize, timeoutMs, &cutShort);
+        if (cutShort) {
+            // The rest of the reply may still come and would be read as
+            // the answers that follow: the connection is out of step and
+            // is shut, so whatever is sent next fails instead.
+            Shutdown();
+            return false;
+        }
         if (!reply) return false;
         std::optional<SessionSecret> secret = keyPair.ReadReply(*reply);
         if (!secret) return false;

@@ -184,8 +184,13 @@ class Console {
         while (process.state() != QProcess::NotRunning && timer.elapsed() < kWaitMs) {
             process.waitForFinished(100);
         }
-        if (process.state() != QProcess::NotRunning) return -1;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        int code = process.state() == QProcess::NotRunning &&
+                           process.exitStatus() == QProcess::NormalExit
+                       ? process.exitCode()
+                       : -1;
+        // What the console wrote tells why it did not end cleanly.
+        if (code != 0) qWarning("console output:\n%s", process.readAll().constData());
+        return code;
     }
 
   private:

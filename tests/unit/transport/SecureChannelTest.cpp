@@ -217,3 +217,35 @@ TEST(SecureChannel, AnsweringSideSendsNothingForAnUnreadableKey) {
         EXPECT_EQ(serverKey, kZero);
     }
 }
+
+// A reply that stops part way may still be finished later, and its rest
+// would then be read as the answers that follow. Such a connection is shut
+// at once; a server that sends no reply at all keeps a usable connection.
+TEST(SecureChannel, ReplyCutShortShutsTheConnectionButNoReplyDoesNot) {
+    for (size_t sent : {size_t(0), size_t(100)}) {
+        bool started = true;
+        bool peerSawEnd = false;
+        bool helloArrived = false;
+        WithPeer(
+            [&](SocketIPv4& server) {
+                ReadKeyBlob(server);
+                std::string part(sent, 'A');
+                if (!part.empty()) server.SendBytes(part.data(), part.size());
+                // What comes next: the end of the connection or the hello.
+                uint8_t next[2] = {};
+                if (!server.WaitReadable(kWaitMs)) return;
+                ssize_t n = server.ReceiveBytes(next, sizeof next);
+                peerSawEnd = n == 0;
+                helloArrived = n > 0;
+            },
+            [&](SocketIPv4& console) {
+                started = console.StartSecureChannel(300);
+                uint8_t hello[2] = {0xE9, 0x03};
+                console.raiseOnFailure = false;
+                console.SendBytes(hello, sizeof hello);
+            });
+        EXPECT_FALSE(started) << sent;
+        EXPECT_EQ(peerSawEnd, sent > 0) << sent;
+        EXPECT_EQ(helloArrived, sent == 0) << sent;
+    }
+}
