@@ -15,7 +15,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <map>
 #include <mutex>
 #include <thread>
 
@@ -23,6 +22,8 @@
 #include "session/ReceiveLoop.h"
 #include "transport/ListenerIPv4.h"
 #include "transport/SocketIPv4.h"
+
+#include "CounterReporter.h"
 
 namespace {
 
@@ -198,26 +199,13 @@ BENCHMARK(BM_ReceiveLoopBesidePlainRecv)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(30);
 
-// Keeps the counters of the last run.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> counters;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    ostiva::bench::CounterReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     auto ratio = reporter.counters.find("ours_over_plain");

@@ -20,9 +20,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
+
+#include "CounterReporter.h"
 
 extern char** environ;
 
@@ -191,26 +192,13 @@ void BM_BareQtIdleMemory(benchmark::State& state) {
 BENCHMARK(BM_StartupBesideBareQt)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_BareQtIdleMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-// Keeps the counters of the runs.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> counters;
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    ostiva::bench::CounterReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     auto ratio = reporter.counters.find("ours_over_bare");
