@@ -24,10 +24,10 @@
 #include <memory>
 #include <string>
 
-#include "console/CHelperDlg.h"
-#include "console/ConsoleWindows.h"
-#include "controls/CExplorer.h"
-#include "dialogs/Profile.h"
+#include "settings/Profile.h"
+#include "ui/controls/CExplorer.h"
+#include "ui/windows/CHelperDlg.h"
+#include "ui/windows/ConsoleWindows.h"
 
 namespace {
 
@@ -84,9 +84,9 @@ struct Scene {
         for (const char* name : {"ready.png", "connecting.png", "disconnected.png"}) {
             QFile::copy(bin + QLatin1String(name), program.filePath(QLatin1String(name)));
         }
-        CHelperDlg::Environment environment{commands, launcher,
-                                            Settings(Profile(work.path().toStdString() + "/info.dat")),
-                                            program.path().toStdU16String()};
+        CHelperDlg::Environment environment{
+            commands, launcher, Settings(Profile(work.path().toStdString() + "/info.dat")),
+            program.path().toStdU16String()};
         environment.prompt = &prompt;
         environment.services = &windows;
         window = std::make_unique<CHelperDlg>(std::move(environment));
@@ -168,8 +168,8 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     }
     const long rss = ResidentKilobytes();
-    const bool historyUntouched = idle.window->HistoryWindow() != nullptr &&
-                                  !idle.window->HistoryWindow()->isVisible();
+    const bool historyUntouched =
+        idle.window->HistoryWindow() != nullptr && !idle.window->HistoryWindow()->isVisible();
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -181,10 +181,10 @@ int main(int argc, char** argv) {
         std::printf("warm / cold rebuild of %d codes = %.4f (target <= 0.1)\n", kCodes,
                     warm->second / cold->second);
     }
-    std::printf("idle main window, %d connected codes, history window not yet opened%s: "
-                "VmRSS = %.1f MB (target < 150 MB)\n",
-                kCodes, historyUntouched ? "" : " (history window missing or shown!)",
-                rss / 1024.0);
+    std::printf(
+        "idle main window, %d connected codes, history window not yet opened%s: "
+        "VmRSS = %.1f MB (target < 150 MB)\n",
+        kCodes, historyUntouched ? "" : " (history window missing or shown!)", rss / 1024.0);
     return 0;
 }
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "dialogs/Profile.h"
-#include "dialogs/ProfileDocument.h"
+#include "settings/Profile.h"
+#include "settings/ProfileDocument.h"
 #include "util/Utf.h"
 
 using ostiva::ProfileDocument;

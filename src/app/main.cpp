@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 #include "app/LoginShownExit.h"
-#include "console/CHelperApp.h"
-#include "controls/CExplorer.h"
+#include "ui/controls/CExplorer.h"
+#include "ui/windows/CHelperApp.h"
 
 int main(int argc, char** argv) {
     // The history window's web engine refuses to run as root with its

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "console/AccessCode.h"
-#include "console/CodeCommands.h"
-#include "console/ConsoleAccount.h"
 #include "console/ConsoleView.h"
 #include "console/ViewerLauncher.h"
+#include "session/AccessCode.h"
+#include "session/CodeCommands.h"
+#include "session/ConsoleAccount.h"
 #include "session/Records.h"
 
 namespace ostiva {

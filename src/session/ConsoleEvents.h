@@ -10,15 +10,16 @@
 namespace ostiva {
 
 class ConsoleEvents {
-public:
+  public:
     virtual ~ConsoleEvents() = default;
     // MSG_CODE_CREATED with the new access code.
     virtual void OnCodeCreated(int32_t code) = 0;
     // MSG_CODE_STATUS, read from its record.
     virtual void OnCodeStatus(const wire::CodeStatus& status) = 0;
-    // MSG_SIGNED_IN_ELSEWHERE: the console shows string 109 and ends.
+    // MSG_SIGNED_IN_ELSEWHERE: the console shows SignedInElsewhere and ends.
     virtual void OnSignedInElsewhere() = 0;
-    // The connection failed or was closed: the console shows string 124 and ends.
+    // The connection failed or was closed: the console shows ConnectionLost
+    // ("Please relogin.") and ends.
     virtual void OnConnectionLost() = 0;
 };
 

@@ -56,9 +56,10 @@ void ReceiveLoop::Run() {
             if (!Dispatch(record)) return;
             continue;
         }
-        // The connection ended, possibly in the middle of a record: what did
-        // arrive is handled once, zero-filled, and then the session is over.
-        if (got > 0 && !Dispatch(record)) return;
+        // The connection ended, possibly in the middle of a record. A record
+        // cut short is dropped whole: its missing bytes could be the code
+        // number or the fields of a status, and a guess would update the
+        // wrong code or blank a right one.
         Finish(End::ConnectionLost);
         if (events_ && !stopRequested_.load()) events_->OnConnectionLost();
         return;

@@ -5,10 +5,9 @@
 // session (signed in elsewhere, connection lost). It never sends.
 //
 // A record split across TCP segments is put back together before it is
-// handled. When the connection ends in the middle of a record, the bytes
-// that did arrive are handled once as a zero-filled record and the loop
-// ends; an orderly close with nothing pending ends it the same way as a
-// failed receive: OnConnectionLost.
+// handled. When the connection ends in the middle of a record, the part that
+// did arrive is dropped and the loop ends with OnConnectionLost, as it does
+// after an orderly close with nothing pending or a failed receive.
 //
 // Stop() ends the loop without any further call into the console, so the
 // window can be destroyed safely afterwards.

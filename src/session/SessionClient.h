@@ -15,11 +15,11 @@
 #include <mutex>
 #include <string>
 
-#include "console/CodeCommands.h"
-#include "console/ConsoleAccount.h"
-#include "dialogs/SettingsKeys.h"
+#include "session/CodeCommands.h"
+#include "session/ConsoleAccount.h"
 #include "session/LoginFailure.h"
 #include "session/Records.h"
+#include "settings/SettingsKeys.h"
 #include "transport/SecureChannel.h"
 
 namespace ostiva {

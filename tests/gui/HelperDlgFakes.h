@@ -12,32 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "console/CHelperDlg.h"
-#include "console/CodeCommands.h"
 #include "console/ViewerLauncher.h"
 #include "session/Prompt.h"
+#include "support/ConsoleFakes.h"
+#include "ui/windows/CHelperDlg.h"
 
 namespace ostiva::test {
 
-class FakeCommands : public CodeCommands {
-  public:
-    void RequestNewCode() override { ++newCodeRequests; }
-    void DeleteCode(int32_t code) override { deleted.push_back(code); }
-    void SaveReport(const AccessCode& entry) override { saved.push_back(entry); }
-
-    int newCodeRequests = 0;
-    std::vector<int32_t> deleted;
-    std::vector<AccessCode> saved;
-};
-
-class FakeLauncher : public ViewerLauncher {
-  public:
-    bool LaunchViewer(int32_t code, std::u16string*) override {
-        launched.push_back(code);
-        return true;
-    }
-    std::vector<int32_t> launched;
-};
+using FakeCommands = RecordingCommands;
+using FakeLauncher = RecordingLauncher;
 
 class ScriptedPrompt : public Prompt {
   public:

@@ -2,7 +2,7 @@
 #include <QFontDatabase>
 #include <QTest>
 
-#include "controls/DialogUnits.h"
+#include "ui/controls/DialogUnits.h"
 
 using namespace ostiva;
 

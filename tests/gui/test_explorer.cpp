@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QWebEngineView>
 
-#include "controls/CExplorer.h"
+#include "ui/controls/CExplorer.h"
 
 using namespace ostiva;
 

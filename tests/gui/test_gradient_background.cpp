@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QWidget>
 
-#include "controls/GradientBackground.h"
+#include "ui/controls/GradientBackground.h"
 
 using namespace ostiva;
 

@@ -16,15 +16,15 @@
 #include <mutex>
 #include <vector>
 
-#include "console/MessageBoxPrompt.h"
-#include "controls/DialogUnits.h"
-#include "controls/Translations.h"
-#include "controls/UiText.h"
-#include "dialogs/CLoginDlg.h"
-#include "dialogs/CSettingDlg.h"
 #include "session/SessionClient.h"
 #include "support/ServerProcess.h"
 #include "transport/ListenerIPv4.h"
+#include "ui/controls/DialogUnits.h"
+#include "ui/controls/Translations.h"
+#include "ui/controls/UiText.h"
+#include "ui/windows/CLoginDlg.h"
+#include "ui/windows/CSettingDlg.h"
+#include "ui/windows/MessageBoxPrompt.h"
 
 using namespace ostiva;
 

@@ -5,8 +5,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "controls/CThemedPictureButton.h"
-#include "controls/PictureButtonLayout.h"
+#include "ui/controls/CThemedPictureButton.h"
+#include "ui/controls/PictureButtonLayout.h"
 
 using namespace ostiva;
 

@@ -2,7 +2,7 @@
 #include <QFile>
 #include <QTest>
 
-#include "controls/Pictures.h"
+#include "ui/controls/Pictures.h"
 
 using namespace ostiva;
 

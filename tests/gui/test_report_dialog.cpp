@@ -6,10 +6,10 @@
 #include <QTest>
 #include <QWebEngineView>
 
-#include "controls/CExplorer.h"
-#include "controls/DialogUnits.h"
-#include "controls/Translations.h"
-#include "dialogs/ReportDlg.h"
+#include "ui/controls/CExplorer.h"
+#include "ui/controls/DialogUnits.h"
+#include "ui/controls/Translations.h"
+#include "ui/windows/ReportDlg.h"
 
 using namespace ostiva;
 

@@ -13,8 +13,8 @@
 #include <fstream>
 #include <memory>
 
-#include "controls/Translations.h"
-#include "dialogs/CSettingDlg.h"
+#include "ui/controls/Translations.h"
+#include "ui/windows/CSettingDlg.h"
 
 using namespace ostiva;
 

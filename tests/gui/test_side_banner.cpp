@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "controls/CSideBannerWnd.h"
+#include "ui/controls/CSideBannerWnd.h"
 
 using namespace ostiva;
 

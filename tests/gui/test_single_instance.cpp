@@ -11,7 +11,7 @@
 #include <QTest>
 #include <cstdlib>
 
-#include "console/SingleInstance.h"
+#include "ui/windows/SingleInstance.h"
 
 using namespace ostiva;
 

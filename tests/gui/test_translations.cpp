@@ -4,8 +4,8 @@
 #include <QMessageBox>
 #include <QTest>
 
-#include "controls/Translations.h"
-#include "controls/UiText.h"
+#include "ui/controls/Translations.h"
+#include "ui/controls/UiText.h"
 #include "util/StringTable.h"
 #include "util/Utf.h"
 

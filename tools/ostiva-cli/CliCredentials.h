@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "CliOptions.h"
-#include "dialogs/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 
 namespace ostiva::cli {
 

@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "console/AccessCode.h"
-#include "console/ConsoleAccount.h"
+#include "session/AccessCode.h"
+#include "session/ConsoleAccount.h"
 #include "session/LoginFailure.h"
 
 namespace ostiva::cli {

@@ -41,12 +41,12 @@ session; 1 when the login failed or standard output could not be written;
 
 namespace {
 
-struct OptionSpec {
+struct OptionInfo {
     std::string_view name;
     bool takesValue;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {"--id", true},     {"--password-file", true}, {"--settings", true},
     {"--force", false}, {"--help", false},
 };
@@ -76,25 +76,25 @@ ParsedCliOptions ParseCliOptions(const std::vector<std::string>& arguments) {
             parsed.error = "unknown argument '" + std::string(argument) + "'";
             return parsed;
         }
-        const OptionSpec& spec = kOptions[index];
+        const OptionInfo& option = kOptions[index];
         if (seen[index]) {
-            parsed.error = std::string(spec.name) + " given twice";
+            parsed.error = std::string(option.name) + " given twice";
             return parsed;
         }
         seen[index] = true;
 
-        if (spec.takesValue && !inlineValue) {
+        if (option.takesValue && !inlineValue) {
             if (i + 1 >= arguments.size()) {
-                parsed.error = std::string(spec.name) + " needs a value";
+                parsed.error = std::string(option.name) + " needs a value";
                 return parsed;
             }
             value = arguments[++i];
-        } else if (!spec.takesValue && inlineValue) {
-            parsed.error = std::string(spec.name) + " takes no value";
+        } else if (!option.takesValue && inlineValue) {
+            parsed.error = std::string(option.name) + " takes no value";
             return parsed;
         }
-        if (spec.takesValue && value.empty()) {
-            parsed.error = std::string(spec.name) + " needs a non-empty value";
+        if (option.takesValue && value.empty()) {
+            parsed.error = std::string(option.name) + " needs a non-empty value";
             return parsed;
         }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "console/AccessCode.h"
+#include "session/AccessCode.h"
 
 namespace ostiva::server {
 

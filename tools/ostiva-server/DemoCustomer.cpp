@@ -3,7 +3,7 @@
 #include "Clock.h"
 #include "Log.h"
 #include "ServerCore.h"
-#include "console/AccessCode.h"
+#include "session/AccessCode.h"
 #include "util/Utf.h"
 
 namespace ostiva::server {

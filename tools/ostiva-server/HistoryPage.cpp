@@ -5,7 +5,7 @@
 #include <tuple>
 
 #include "HtmlText.h"
-#include "console/AccessCode.h"
+#include "session/AccessCode.h"
 #include "session/OsCode.h"
 #include "util/Utf.h"
 

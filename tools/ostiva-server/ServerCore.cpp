@@ -5,7 +5,7 @@
 #include "ConsoleConnection.h"
 #include "Log.h"
 #include "PasswordHash.h"
-#include "console/AccessCode.h"
+#include "session/AccessCode.h"
 #include "util/Utf.h"
 
 namespace ostiva::server {

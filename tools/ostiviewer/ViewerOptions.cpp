@@ -1,6 +1,6 @@
 #include "ViewerOptions.h"
 
-#include "dialogs/SettingsKeys.h"
+#include "settings/SettingsKeys.h"
 #include "util/Utf.h"
 
 namespace ostiva::viewer {

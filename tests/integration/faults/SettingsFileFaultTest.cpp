@@ -22,43 +22,14 @@
 #include <thread>
 #include <vector>
 
-#include "dialogs/Profile.h"
-#include "dialogs/SettingsKeys.h"
+#include "settings/Profile.h"
+#include "settings/SettingsKeys.h"
+#include "support/TempDir.h"
 
 namespace ostiva::test {
 namespace {
 
 using namespace std::string_literals;
-
-class Folder {
-  public:
-    Folder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "ostiva-faults-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-        path_ = pattern;
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(path_, ignored);
-    }
-
-    std::string File() const { return (path_ / "info.dat").string(); }
-    const std::filesystem::path& path() const { return path_; }
-    size_t Entries() const {
-        size_t count = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_))
-            ++count;
-        return count;
-    }
-
-  private:
-    std::filesystem::path path_;
-};
 
 void WriteBytes(const std::string& file, const std::string& bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -156,8 +127,8 @@ std::vector<OddFile> OddFiles() {
 TEST(SettingsFileFaults, OddLinesKeepTheValidKeysAndEveryByteThroughAWrite) {
     for (const OddFile& odd : OddFiles()) {
         SCOPED_TRACE(odd.name);
-        Folder folder;
-        std::string file = folder.File();
+        TempDir folder;
+        std::string file = folder.File("info.dat");
         WriteBytes(file, odd.bytes);
         Profile profile(file);
         EXPECT_EQ(profile.GetInt(u"a", u"k", -1), 1);
@@ -170,15 +141,15 @@ TEST(SettingsFileFaults, OddLinesKeepTheValidKeysAndEveryByteThroughAWrite) {
         ASSERT_TRUE(profile.WriteString(u"a", u"k", u"2"));
         EXPECT_TRUE(ReadBytes(file) == Replaced(odd.bytes, odd.k1, odd.k2));
         EXPECT_EQ(profile.GetInt(u"a", u"k", -1), 2);
-        EXPECT_EQ(folder.Entries(), 1u);
+        EXPECT_EQ(folder.EntryCount(), 1u);
     }
 }
 
 TEST(SettingsFileFaults, AddingASectionKeepsTheOldBytesAsTheyWere) {
     for (const OddFile& odd : OddFiles()) {
         SCOPED_TRACE(odd.name);
-        Folder folder;
-        std::string file = folder.File();
+        TempDir folder;
+        std::string file = folder.File("info.dat");
         WriteBytes(file, odd.bytes);
         Profile profile(file);
         bool fits = odd.bytes.size() + 64 <= Profile::kMaxFileSize;
@@ -192,7 +163,7 @@ TEST(SettingsFileFaults, AddingASectionKeepsTheOldBytesAsTheyWere) {
         } else {
             EXPECT_TRUE(after == odd.bytes);
         }
-        EXPECT_EQ(folder.Entries(), 1u);
+        EXPECT_EQ(folder.EntryCount(), 1u);
     }
 }
 
@@ -201,47 +172,49 @@ TEST(SettingsFileFaults, AddingASectionKeepsTheOldBytesAsTheyWere) {
 TEST(SettingsFileFaults, NamesThatAreNotUsableFiles) {
     struct Unusable {
         const char* name;
-        std::function<void(const Folder&)> make;
+        std::function<void(const TempDir&)> make;
     };
     const Unusable cases[] = {
-        {"a directory", [](const Folder& f) { std::filesystem::create_directory(f.File()); }},
+        {"a directory",
+         [](const TempDir& f) { std::filesystem::create_directory(f.File("info.dat")); }},
         {"a link to itself",
-         [](const Folder& f) { std::filesystem::create_symlink("info.dat", f.File()); }},
+         [](const TempDir& f) { std::filesystem::create_symlink("info.dat", f.File("info.dat")); }},
         {"a link through a loop",
-         [](const Folder& f) {
-             std::filesystem::create_symlink("loop", f.File());
+         [](const TempDir& f) {
+             std::filesystem::create_symlink("loop", f.File("info.dat"));
              std::filesystem::create_symlink("info.dat", f.path() / "loop");
          }},
         {"over the size cap",
-         [](const Folder& f) {
-             WriteBytes(f.File(), "[proxy]\nuse=1\n" + std::string(Profile::kMaxFileSize, ';'));
+         [](const TempDir& f) {
+             WriteBytes(f.File("info.dat"),
+                        "[proxy]\nuse=1\n" + std::string(Profile::kMaxFileSize, ';'));
          }},
     };
     for (const Unusable& c : cases) {
         SCOPED_TRACE(c.name);
-        Folder folder;
+        TempDir folder;
         c.make(folder);
-        size_t entries = folder.Entries();
+        size_t entries = folder.EntryCount();
         std::error_code ignored;
-        auto before = std::filesystem::symlink_status(folder.File(), ignored).type();
-        std::string bytes = ReadBytes(folder.File());
+        auto before = std::filesystem::symlink_status(folder.File("info.dat"), ignored).type();
+        std::string bytes = ReadBytes(folder.File("info.dat"));
 
-        Settings settings{Profile(folder.File())};
+        Settings settings{Profile(folder.File("info.dat"))};
         EXPECT_EQ(settings.ProxyMode(), 0);
         EXPECT_EQ(settings.ServerPort(), 80);
         EXPECT_EQ(settings.ServerAddress(), kDefaultServerHost);
         EXPECT_FALSE(settings.SetProxyMode(2));
         EXPECT_FALSE(settings.SetHelperId(u"someone"));
 
-        EXPECT_EQ(folder.Entries(), entries);
-        EXPECT_EQ(std::filesystem::symlink_status(folder.File(), ignored).type(), before);
-        EXPECT_TRUE(ReadBytes(folder.File()) == bytes);
+        EXPECT_EQ(folder.EntryCount(), entries);
+        EXPECT_EQ(std::filesystem::symlink_status(folder.File("info.dat"), ignored).type(), before);
+        EXPECT_TRUE(ReadBytes(folder.File("info.dat")) == bytes);
     }
 }
 
 TEST(SettingsFileFaults, AFileTheUserMayNotReadIsNeitherReadNorReplaced) {
-    Folder folder;
-    std::string file = folder.File();
+    TempDir folder;
+    std::string file = folder.File("info.dat");
     const std::string before = "[proxy]\nuse=1\nport=3128\n";
     WriteBytes(file, before);
     ASSERT_EQ(::chmod(file.c_str(), 0), 0);
@@ -256,12 +229,12 @@ TEST(SettingsFileFaults, AFileTheUserMayNotReadIsNeitherReadNorReplaced) {
     });
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(ReadBytes(file) == before);
-    EXPECT_EQ(folder.Entries(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 TEST(SettingsFileFaults, AtTheSizeCapAWriteThatWouldGrowItFails) {
-    Folder folder;
-    std::string file = folder.File();
+    TempDir folder;
+    std::string file = folder.File("info.dat");
     std::string head = "[helper]\nid=abc\n;";
     std::string before = head + std::string(Profile::kMaxFileSize - head.size() - 1, '#') + "\n";
     ASSERT_EQ(before.size(), Profile::kMaxFileSize);
@@ -271,14 +244,14 @@ TEST(SettingsFileFaults, AtTheSizeCapAWriteThatWouldGrowItFails) {
     EXPECT_FALSE(settings.SetHelperId(u"abcd"));
     EXPECT_TRUE(settings.SetHelperId(u"xyz"));  // the same size still fits
     EXPECT_TRUE(ReadBytes(file) == Replaced(before, "id=abc", "id=xyz"));
-    EXPECT_EQ(folder.Entries(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 // The console and the viewer write the same file, each one key at a time;
 // neither may lose what the other wrote.
 TEST(SettingsFileFaultsConcurrency, WritersOfDifferentKeysLoseNothing) {
-    Folder folder;
-    std::string file = folder.File();
+    TempDir folder;
+    std::string file = folder.File("info.dat");
     WriteBytes(file, "; shared\n[options]\nquality=3\n");
     constexpr int kWriters = 4;
     constexpr int kKeysEach = 40;
@@ -309,12 +282,12 @@ TEST(SettingsFileFaultsConcurrency, WritersOfDifferentKeysLoseNothing) {
     }
     EXPECT_EQ(present, kWriters * kKeysEach);
     EXPECT_EQ(profile.GetInt(u"options", u"quality", 0), 3);
-    EXPECT_EQ(folder.Entries(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1u);
 }
 
 TEST(SettingsFileFaultsConcurrency, AWriterThatNeverFinishesDelaysTheWriteButCannotHangIt) {
-    Folder folder;
-    std::string file = folder.File();
+    TempDir folder;
+    std::string file = folder.File("info.dat");
     const std::string before = "[helper]\nid=old\n";
     WriteBytes(file, before);
     // Another writer holds its turn and does not give it up.
@@ -325,7 +298,7 @@ TEST(SettingsFileFaultsConcurrency, AWriterThatNeverFinishesDelaysTheWriteButCan
     EXPECT_FALSE(settings.SetHelperId(u"new"));
     EXPECT_EQ(settings.HelperId(), u"old");  // reading needs no turn
     EXPECT_TRUE(ReadBytes(file) == before);
-    EXPECT_EQ(folder.Entries(), 1u);
+    EXPECT_EQ(folder.EntryCount(), 1u);
     ::close(directory);
     EXPECT_TRUE(settings.SetHelperId(u"new"));
     EXPECT_EQ(settings.HelperId(), u"new");

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <thread>
 
-#include "dialogs/WebHosts.h"
+#include "console/WebHosts.h"
 #include "integration/session/SessionFixture.h"
 
 namespace ostiva::test {

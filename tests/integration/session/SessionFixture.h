@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/SettingsKeys.h"
 #include "session/ConsoleEvents.h"
 #include "session/Prompt.h"
 #include "session/SessionClient.h"
+#include "settings/SettingsKeys.h"
 #include "support/ServerProcess.h"
 #include "util/Utf.h"
 

@@ -101,7 +101,7 @@ class ViewerProgram : public ::testing::Test {
         std::ofstream(dir / "info.dat") << "[Options]\r\nViewOnly=1\r\nquality=6\r\n";
     }
 
-    ScratchDir scratch{"viewer"};
+    ScratchDir scratch;
     const fs::path dir = scratch.path() / "program dir";
 };
 

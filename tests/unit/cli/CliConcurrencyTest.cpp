@@ -13,7 +13,7 @@
 
 #include "CliConsole.h"
 #include "LineReader.h"
-#include "console/CodeCommands.h"
+#include "session/CodeCommands.h"
 
 namespace ostiva::cli {
 namespace {

@@ -11,37 +11,22 @@
 #include <nlohmann/json.hpp>
 
 #include "CliConsole.h"
-#include "console/CodeCommands.h"
+#include "session/CodeCommands.h"
+#include "support/ConsoleFakes.h"
 
 namespace ostiva::cli {
 namespace {
 
 using nlohmann::json;
 
-class RecordingSession : public CodeCommands {
-  public:
-    void RequestNewCode() override { ++requests; }
-    void DeleteCode(int32_t code) override { deleted.push_back(code); }
-    void SaveReport(const AccessCode& entry) override { saved.push_back(entry); }
+using RecordingSession = test::RecordingCommands;
 
-    int requests = 0;
-    std::vector<int32_t> deleted;
-    std::vector<AccessCode> saved;
-};
-
-class RecordingLauncher : public ViewerLauncher {
+// The viewer's command line is fixed, so the events can be compared whole.
+class RecordingLauncher : public test::RecordingLauncher {
   public:
-    bool LaunchViewer(int32_t code, std::u16string* error) override {
-        launched.push_back(code);
-        if (fail) *error = u"no such file";
-        return !fail;
-    }
     std::vector<std::string> ArgumentsFor(int32_t code) const override {
         return {"/opt/o/ostiviewer", "-code=" + std::to_string(code)};
     }
-
-    std::vector<int32_t> launched;
-    bool fail = false;
 };
 
 class CliConsoleTest : public ::testing::Test {
@@ -107,7 +92,7 @@ class CliConsoleTest : public ::testing::Test {
 };
 
 TEST_F(CliConsoleTest, ReportsStatusesOfListedCodesWithTheViewerAfterTheStatus) {
-    EXPECT_EQ(session_.requests, 0);  // nothing asked for at sign-in
+    EXPECT_EQ(session_.newCodeRequests, 0);  // nothing asked for at sign-in
     console_->OnCodeCreated(123045);
     Run();
 
@@ -124,7 +109,7 @@ TEST_F(CliConsoleTest, ReportsStatusesOfListedCodesWithTheViewerAfterTheStatus) 
     ASSERT_EQ(Names(events), std::vector<std::string>{"status"});
     EXPECT_EQ(events[0]["state"], "9");
 
-    launcher_.fail = true;
+    launcher_.failWith = u"no such file";
     Status(123045, AccessCodeState::Ready);
     events = Run();
     ASSERT_EQ(Names(events), (std::vector<std::string>{"status", "error"}));

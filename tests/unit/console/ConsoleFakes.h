@@ -1,8 +1,6 @@
 #pragma once
-// Recording stand-ins for the console logic's window, session and launcher,
-// and a scratch directory.
-
-#include <stdlib.h>
+// Recording stand-ins for the console logic's window (the session and the
+// launcher come from support/ConsoleFakes.h), and a scratch directory.
 
 #include <deque>
 #include <filesystem>
@@ -10,9 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "console/CodeCommands.h"
 #include "console/ConsoleView.h"
 #include "console/ViewerLauncher.h"
+#include "support/ConsoleFakes.h"
+#include "support/TempDir.h"
 #include "util/Utf.h"
 
 namespace ostiva::testing {
@@ -65,53 +64,14 @@ class FakeView : public ConsoleView {
     std::map<ConsoleControl, bool> enabled_;
 };
 
-class FakeCommands : public CodeCommands {
+using FakeCommands = test::RecordingCommands;
+using RecordingLauncher = test::RecordingLauncher;
+
+// A fresh directory for one test, removed at its end, with its path also as
+// the console's UTF-16 text.
+class ScratchDir : public TempDir {
   public:
-    void RequestNewCode() override { ++newCodeRequests; }
-    void DeleteCode(int32_t code) override { deleted.push_back(code); }
-    void SaveReport(const AccessCode& entry) override { saved.push_back(entry); }
-
-    int newCodeRequests = 0;
-    std::vector<int32_t> deleted;
-    std::vector<AccessCode> saved;
-};
-
-class RecordingLauncher : public ViewerLauncher {
-  public:
-    bool LaunchViewer(int32_t code, std::u16string* error) override {
-        launched.push_back(code);
-        if (!failWith.empty()) {
-            *error = failWith;
-            return false;
-        }
-        return true;
-    }
-
-    std::vector<int32_t> launched;
-    std::u16string failWith;  // non-empty: every launch fails with this reason
-};
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it at the end of the test.
-class ScratchDir {
-  public:
-    explicit ScratchDir(const std::string& tag = "console") {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / ("ostiva-" + tag + "-XXXXXX")).string();
-        if (mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::u16string wide() const { return FromUtf8(path_.string()); }
-
-  private:
-    std::filesystem::path path_;
+    std::u16string wide() const { return FromUtf8(path().string()); }
 };
 
 }  // namespace ostiva::testing

@@ -130,7 +130,7 @@ TEST(ConsoleSoak, StatusesAndCodeTurnoverThroughTheReceiveLoopLeaveNothingBehind
     constexpr size_t kHeapTolerance = 64 * 1024;
     const int32_t kUnlisted = 999999;
 
-    ScratchDir dir("soak");
+    ScratchDir dir;
     ASSERT_FALSE(dir.path().empty());
     SoakView view;
     CountingCommands commands;

@@ -95,7 +95,7 @@ TEST(ViewerArguments, ThreeArgumentsWithThePlainCode) {
 }
 
 TEST(ViewerLauncher, StartsTheProgramWithItsArgumentsInADirectoryWithSpaces) {
-    ScratchDir scratch("launch");
+    ScratchDir scratch;
     const fs::path dir = scratch.path() / "Ostiva Manager dir";
     fs::create_directory(dir);
     WriteProgram(dir / "ostiviewer", kRecorder, 0755);
@@ -124,7 +124,7 @@ TEST(ViewerLauncher, StartsTheProgramWithItsArgumentsInADirectoryWithSpaces) {
 }
 
 TEST(ViewerLauncher, TheViewerInheritsNoSocketOrStrayDescriptor) {
-    ScratchDir scratch("launch");
+    ScratchDir scratch;
     WriteProgram(scratch.path() / "ostiviewer", kRecorder, 0755);
 
     int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -159,7 +159,7 @@ TEST(ViewerLauncher, TheViewerInheritsNoSocketOrStrayDescriptor) {
 }
 
 TEST(ViewerLauncher, AMissingOrNonExecutableProgramIsReported) {
-    ScratchDir scratch("launch");
+    ScratchDir scratch;
     ProcessViewerLauncher launcher(scratch.wide());
     std::u16string error;
     EXPECT_FALSE(launcher.LaunchViewer(5, &error));

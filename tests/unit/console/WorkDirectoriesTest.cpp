@@ -10,7 +10,7 @@ using namespace ostiva::testing;
 namespace fs = std::filesystem;
 
 TEST(WorkDirectories, ImagesAreClearedAndEverythingElseSurvives) {
-    ScratchDir dir("dirs");
+    ScratchDir dir;
     const fs::path base = dir.path();
     fs::create_directories(base / "imgs" / "keep");
     std::ofstream(base / "imgs" / "123045.png") << "old picture";
@@ -36,7 +36,7 @@ TEST(WorkDirectories, ImagesAreClearedAndEverythingElseSurvives) {
 }
 
 TEST(WorkDirectories, FailuresAreIgnored) {
-    ScratchDir dir("dirs");
+    ScratchDir dir;
     // "record" is taken by a file, and the program directory may not exist.
     std::ofstream(dir.path() / "record") << "not a directory";
     PrepareWorkDirectories(dir.wide());

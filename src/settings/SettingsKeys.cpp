@@ -1,0 +1,37 @@
+#include "settings/SettingsKeys.h"
+
+#include <string>
+
+namespace ostiva {
+
+std::u16string Settings::Read(const TextKey& key) const {
+    return profile_.GetString(key.section, key.name, key.defaultValue, key.capacity);
+}
+
+int Settings::Read(const IntKey& key) const {
+    return profile_.GetInt(key.section, key.name, key.defaultValue);
+}
+
+int Settings::Read(const FlagKey& key) const {
+    return profile_.GetInt(key.section, key.name, key.defaultValue);
+}
+
+bool Settings::Write(const TextKey& key, std::u16string_view value) {
+    return profile_.WriteString(key.section, key.name, value);
+}
+
+bool Settings::Write(const IntKey& key, int value) {
+    std::string digits = std::to_string(value);
+    return profile_.WriteString(key.section, key.name,
+                                std::u16string(digits.begin(), digits.end()));
+}
+
+bool Settings::Write(const IntKey& key, std::u16string_view typed) {
+    return profile_.WriteString(key.section, key.name, typed);
+}
+
+bool Settings::Write(const FlagKey& key, bool on) {
+    return profile_.WriteString(key.section, key.name, on ? u"1" : u"0");
+}
+
+}  // namespace ostiva
