@@ -1,6 +1,6 @@
 #pragma once
-// The login's questions and messages without a window: string 106 ("Login
-// already. Do you login forcely?") is answered by --force, and the messages
+// The login's questions and messages without a window: LoginAlreadyActive
+// ("Login already. Do you login forcely?") is answered by --force, and the messages
 // are left to the login event, which takes them from the session's
 // LastLoginFailure().
 

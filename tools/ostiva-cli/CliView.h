@@ -2,9 +2,9 @@
 // The console logic's window, for a console without one: the report edits
 // are plain texts that the report command fills, the code list and the
 // buttons are not drawn (the logic keeps their state itself), and message
-// boxes become events. The two confirmations a command can raise (string
-// 125, a viewer already connected; string 126, deleting a connected code)
-// are answered Yes: the script asked for exactly that.
+// boxes become events. The two confirmations a command can raise
+// (ConfirmReconnect, a viewer already connected; ConfirmDeleteConnected,
+// deleting a connected code) are answered Yes: the script asked for exactly that.
 
 #include <functional>
 #include <map>
@@ -26,9 +26,9 @@ class CliView : public ConsoleView {
     std::u16string GetControlText(ConsoleControl control) override;
     void Invalidate() override {}
 
-    // Yes to strings 125 and 126, No to anything else.
+    // Yes to ConfirmReconnect and ConfirmDeleteConnected, No to anything else.
     bool AskYesNo(const PromptMessage& question) override;
-    // String 119 (the thirteenth code) is the limit event; every other
+    // CodeLimit (the thirteenth code) is the limit event; every other
     // message an error event with its English text.
     void ShowMessage(const PromptMessage& message) override;
     void CopyToClipboard(std::u16string_view) override {}
