@@ -117,17 +117,20 @@ wait_for_file() {
 if [ "$headless" = 1 ]; then times=${OSTIVA_DEMO_TIMES:-3,4,20}; else times=${OSTIVA_DEMO_TIMES:-3,4,60}; fi
 helper=demo
 password=demo-password
-"$bin/ostiva-server" --port 0 --control-port 0 --http-port 0 --db "$work/server.db" \
+"$bin/ostiva-server" --port 0 --http-port 0 --db "$work/server.db" \
   --port-file "$work/ports" --demo --demo-times "$times" >"$work/server.out" 2>"$work/server.log" &
 server_pid=$!
 wait_for_file "$work/ports" 150 || { echo "demo: the server did not start" >&2; exit 1; }
-read -r port control_port http_port <"$work/ports"
+read -r port _ http_port <"$work/ports"  # no control channel: its port is 0
 web=127.0.0.1:$http_port
-"$bin/ostiva-server" account add --db "$work/server.db" --id "$helper" --password "$password" \
+# The password goes in on standard input: on the command line every local
+# user could read it.
+printf '%s\n' "$password" | "$bin/ostiva-server" account add --db "$work/server.db" \
+  --id "$helper" --password-file - \
   --company "Ostiva Demo Support" --name "Dana Demo" --expiry 2099-12-31 \
   --customer-url "http://$web/info" --link1 "http://$web/info" \
   --link2 "http://$web/admin/pages/helper/index.php?hid=$helper" >/dev/null
-say "session server on 127.0.0.1:$port, web pages on http://$web/info (control channel 127.0.0.1:$control_port)"
+say "session server on 127.0.0.1:$port, web pages on http://$web/info"
 say "demo customer: ${times//,/ s, } s (Ready, Connected, Ended)"
 
 # ---- the console: its own copy, with the demo info.dat beside it ----

@@ -65,9 +65,24 @@ ServerProcess::ServerProcess(Options options) {
         out << options.accounts;
     }
 
-    std::vector<std::string> arguments = {BinaryPath(),     "--port",      "0",
-                                          "--control-port", "0",           "--accounts",
-                                          accounts,         "--port-file", portFile};
+    std::vector<std::string> arguments = {
+        BinaryPath(), "--port",       "0",
+        "--accounts", accounts,       "--port-file",
+        portFile,     "--login-pace", std::to_string(options.loginPaceMs)};
+    if (options.controlChannel) {
+        arguments.insert(arguments.end(), {"--control-port", "0"});
+        if (!options.controlToken.empty()) {
+            std::string tokenFile = directory_ + "/control-token";
+            int fd = ::open(tokenFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            if (fd < 0) return;
+            std::string line = options.controlToken + "\n";
+            bool written = ::write(fd, line.data(), line.size()) == ssize_t(line.size());
+            ::close(fd);
+            if (!written) return;
+            arguments.insert(arguments.end(), {"--control-token-file", tokenFile});
+            controlToken_ = options.controlToken;
+        }
+    }
     arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
@@ -89,8 +104,9 @@ ServerProcess::ServerProcess(Options options) {
     auto end = Clock::now() + std::chrono::milliseconds(options.startTimeoutMs);
     while (Clock::now() < end) {
         std::ifstream in(portFile);
-        unsigned port = 0, control = 0;
-        if (in >> port >> control && port != 0 && control != 0) {
+        unsigned port = 0, control = 0, http = 0;
+        if (in >> port >> control && port != 0 && (control != 0 || !options.controlChannel)) {
+            if (in >> http) httpPort_ = uint16_t(http);
             port_ = uint16_t(port);
             controlPort_ = uint16_t(control);
             return;
@@ -124,8 +140,10 @@ std::string ServerProcess::Control(const std::string& line, int timeoutMs) const
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     std::string answer;
     // A loopback connect to a listening port completes at once or fails.
+    // With a token its answer line comes first and is skipped.
+    size_t skip = controlToken_.empty() ? 0 : 1;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        std::string text = line + "\n";
+        std::string text = (skip ? "auth " + controlToken_ + "\n" : std::string()) + line + "\n";
         if (::send(fd, text.data(), text.size(), MSG_NOSIGNAL) == ssize_t(text.size())) {
             char buffer[65536];
             for (;;) {
@@ -141,7 +159,12 @@ std::string ServerProcess::Control(const std::string& line, int timeoutMs) const
                 }
                 answer.append(buffer, size_t(n));
                 size_t newline = answer.find('\n');
-                if (newline != std::string::npos) {
+                if (newline != std::string::npos && skip > 0) {
+                    answer.erase(0, newline + 1);
+                    newline = answer.find('\n');
+                    --skip;
+                }
+                if (newline != std::string::npos && skip == 0) {
                     answer.resize(newline);
                     break;
                 }
@@ -187,7 +210,11 @@ int ServerProcess::Reap(int timeoutMs) {
 
 int ServerProcess::Stop(int timeoutMs) {
     if (pid_ < 0) return exitStatus_;
-    Control("quit", timeoutMs);
+    if (controlPort_ != 0) {
+        Control("quit", timeoutMs);
+    } else {
+        ::kill(pid_, SIGTERM);
+    }
     int status = Reap(timeoutMs);
     if (status == -2) {
         ::kill(pid_, SIGTERM);

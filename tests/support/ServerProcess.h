@@ -21,6 +21,15 @@ class ServerProcess {
         std::string accounts = DefaultAccounts();
         // Appended to the command line, e.g. {"--db", path}.
         std::vector<std::string> extraArguments;
+        // With the control channel (false: the server is started without
+        // --control-port and Control() answers "").
+        bool controlChannel = true;
+        // Non-empty: written to a 0600 file for --control-token-file, and
+        // sent by Control() as "auth TOKEN" before each line.
+        std::string controlToken;
+        // --login-pace: none by default, so that suites that log in by the
+        // thousand run at full speed.
+        int loginPaceMs = 0;
         int startTimeoutMs = 15000;
     };
 
@@ -41,7 +50,10 @@ class ServerProcess {
     // True once the server runs and has reported its ports.
     bool IsRunning() const { return port_ != 0; }
     uint16_t Port() const { return port_; }
+    // 0 without a control channel.
     uint16_t ControlPort() const { return controlPort_; }
+    // The web pages' port (--http-port); 0 without them.
+    uint16_t HttpPort() const { return httpPort_; }
     // The temporary directory the server runs in.
     const std::string& Directory() const { return directory_; }
 
@@ -56,8 +68,9 @@ class ServerProcess {
     // What the server wrote to stderr so far.
     std::string Log() const;
 
-    // Ends the server: "quit", then SIGTERM and SIGKILL when it does not end
-    // in time. Returns its exit status, or -1 when it was killed or never ran.
+    // Ends the server: "quit" (SIGTERM without a control channel), then
+    // SIGTERM and SIGKILL when it does not end in time. Returns its exit status, or -1 when it was
+    // killed or never ran.
     int Stop(int timeoutMs = 5000);
 
   private:
@@ -68,6 +81,8 @@ class ServerProcess {
     pid_t pid_ = -1;
     uint16_t port_ = 0;
     uint16_t controlPort_ = 0;
+    uint16_t httpPort_ = 0;
+    std::string controlToken_;
     int exitStatus_ = -1;
 };
 

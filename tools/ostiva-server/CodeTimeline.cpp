@@ -42,6 +42,13 @@ std::optional<CodeEntry> CodeTimeline::Issue(const std::string& helperId, const 
     return entry;
 }
 
+bool CodeTimeline::Withdraw(int32_t code) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (codes_.erase(code) == 0) return false;
+    order_.erase(std::remove(order_.begin(), order_.end(), code), order_.end());
+    return true;
+}
+
 std::optional<CodeEntry> CodeTimeline::Delete(const std::string& helperId, int32_t code) {
     std::lock_guard<std::mutex> guard(lock_);
     auto it = codes_.find(code);

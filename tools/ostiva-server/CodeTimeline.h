@@ -40,6 +40,9 @@ class CodeTimeline {
     // A new code, unique among every code ever issued, Waiting. None when
     // every 6-digit number is taken.
     std::optional<CodeEntry> Issue(const std::string& helperId, const std::string& at);
+    // Forgets a code just issued that could not be stored, so that it is
+    // never sent, stepped on or shown. False for an unknown code.
+    bool Withdraw(int32_t code);
 
     // Marks the helper's code deleted. None when the helper has no such
     // code that is not already deleted.

@@ -7,12 +7,18 @@
 //
 // Other threads (a forced login, the control channel) may send to the
 // console and close it at any time; sends never interleave.
+//
+// Before its credentials hold a connection gets a few login attempts and
+// ConnectionLimits::signInMs in all; each login first waits out the
+// server's LoginThrottle. What it sent is kept (ServerCore::NoteRecord) only
+// once its credentials held, the login records without their password.
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "session/Records.h"
 #include "transport/SocketIPv4.h"
@@ -23,8 +29,12 @@ class ServerCore;
 
 // How long the server waits for each part of the dialogue.
 struct ConnectionLimits {
-    int loginMs = 30000;         // each record up to MSG_CONSOLE_READY
-    int answerMs = 10 * 60000;   // the next login after a refusal: a person decides
+    int loginMs = 30000;        // each record up to MSG_CONSOLE_READY
+    int signInMs = 30000;       // from the accept to credentials that hold
+    int answerMs = 10 * 60000;  // the forced login after "already signed in": a person decides
+    // Logins on one connection: the console's own dialogue needs two (a
+    // login and its forced retry).
+    int maxLoginAttempts = 3;
     int restOfRecordMs = 10000;  // the rest of a record once its type arrived
     int sendMs = 10000;          // a send to a console that does not read
     int splitPauseMs = 40;       // between the two halves of a split record
@@ -33,13 +43,19 @@ struct ConnectionLimits {
 class ConsoleConnection : public std::enable_shared_from_this<ConsoleConnection> {
   public:
     // Takes the accepted descriptor.
+    // `waitingForSignIn`, when given, counts the connections whose
+    // credentials have not held yet; this one is counted in it already and
+    // leaves the count once they hold or it ends.
     ConsoleConnection(ServerCore& core, int fd, std::string peer,
-                      const ConnectionLimits& limits = {});
+                      const ConnectionLimits& limits = {},
+                      std::atomic<size_t>* waitingForSignIn = nullptr);
+    ~ConsoleConnection();
     ConsoleConnection(const ConsoleConnection&) = delete;
     ConsoleConnection& operator=(const ConsoleConnection&) = delete;
 
-    // Runs the dialogue until the connection ends; then releases the
-    // helper's console slot.
+    // Runs the dialogue until the connection ends; then, however it ended
+    // (an exception too), releases the helper's console slot and ends its
+    // session.
     void Serve();
 
     // Sends one record whole (in two halves with a pause in split mode).
@@ -65,7 +81,18 @@ class ConsoleConnection : public std::enable_shared_from_this<ConsoleConnection>
     // then the rest of the size its type has within restOfRecordMs.
     Read ReadRecord(int waitMs, wire::Bytes* record);
     bool HandleLogin(const wire::Bytes& record);
+    bool HandleLoginRecord(const wire::Bytes& record);
     bool HandleCommand(const wire::Bytes& record);
+    bool CreateCode(const wire::Bytes& record, const std::string& helper);
+    bool SaveReport(const wire::Bytes& customer, const std::string& helper);
+    // Waits out the login throttle; false when the connection closed meanwhile.
+    bool WaitForTurn(const std::string& helperId);
+    // Credentials held: the connection leaves the sign-in count and what it
+    // sent so far is kept.
+    void SignedIn();
+    void ClaimSession();
+    // The end of every connection (Serve's scope guard). Never throws.
+    void Finish() noexcept;
     void Bad(const std::string& what);
     void Note(const wire::Bytes& record);
 
@@ -73,6 +100,8 @@ class ConsoleConnection : public std::enable_shared_from_this<ConsoleConnection>
     ConnectionLimits limits_;
     SocketIPv4 socket_;
     std::string peer_;
+    std::string address_;  // the peer without its port, for the login throttle
+    std::atomic<size_t>* waitingForSignIn_;
     std::mutex sendLock_;
 
     mutable std::mutex stateLock_;  // helperId_
@@ -81,12 +110,11 @@ class ConsoleConnection : public std::enable_shared_from_this<ConsoleConnection>
     Phase phase_ = Phase::BeforeLogin;
     bool authenticated_ = false;
     bool claimed_ = false;
+    int loginAttempts_ = 0;
+    // Login records (without password) of loginId_ until its credentials hold.
+    std::vector<wire::Bytes> pending_;
     int64_t sessionId_ = -1;
     std::atomic<bool> closing_{false};
 };
-
-// The size of a console record by its type; 0 for a type the console never
-// sends.
-size_t ConsoleRecordSize(uint16_t type);
 
 }  // namespace ostiva::server

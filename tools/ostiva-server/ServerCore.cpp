@@ -10,7 +10,8 @@
 
 namespace ostiva::server {
 
-ServerCore::ServerCore(ServerDatabase& db) : db_(db), timeline_(db.LoadCodes()) {}
+ServerCore::ServerCore(ServerDatabase& db, std::chrono::milliseconds loginPace)
+    : db_(db), timeline_(db.LoadCodes()), throttle_(loginPace) {}
 
 LoginDecision ServerCore::DecideLogin(const std::shared_ptr<ConsoleConnection>& connection,
                                       const wire::LoginRequest& request) {
@@ -124,6 +125,7 @@ bool ServerCore::PublishStatus(const CodeEntry& entry) {
 
 void ServerCore::NoteRecord(const std::string& helperId, wire::ByteView record) {
     std::lock_guard<std::mutex> guard(lock_);
+    if (records_.size() >= kMaxHelpersWithRecords && records_.count(helperId) == 0) return;
     auto& list = records_[helperId];
     if (list.size() >= kMaxRecordsPerHelper) list.erase(list.begin());
     list.emplace_back(record.begin(), record.end());

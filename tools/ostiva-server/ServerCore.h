@@ -3,6 +3,7 @@
 // code timeline, the one active console per helper ID, the records each
 // helper's consoles sent, the armed faults and the split mode.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -14,6 +15,7 @@
 
 #include "CodeTimeline.h"
 #include "Faults.h"
+#include "LoginThrottle.h"
 #include "ServerDatabase.h"
 #include "session/Records.h"
 
@@ -37,11 +39,13 @@ struct LoginDecision {
 
 class ServerCore {
   public:
-    explicit ServerCore(ServerDatabase& db);
+    explicit ServerCore(ServerDatabase& db,
+                        std::chrono::milliseconds loginPace = LoginThrottle::kDefaultPace);
 
     ServerDatabase& db() { return db_; }
     CodeTimeline& timeline() { return timeline_; }
     Faults& faults() { return faults_; }
+    LoginThrottle& throttle() { return throttle_; }
 
     // ---- logins and the one active console per helper ID ----
 
@@ -67,10 +71,14 @@ class ServerCore {
 
     // Stores the entry and sends its status to the helper's console; true
     // when a console received it. A code that became Connected is counted.
+    // Throws (nothing sent) when the database fails: a console is only told
+    // of a state that is stored.
     bool PublishStatus(const CodeEntry& entry);
 
     // ---- what the consoles sent ----
 
+    // Kept for helpers whose credentials held, login records without their
+    // password (see ConsoleConnection).
     void NoteRecord(const std::string& helperId, wire::ByteView record);
     std::vector<wire::Bytes> Records(const std::string& helperId);
 
@@ -94,10 +102,13 @@ class ServerCore {
 
     // Each helper keeps at most this many records; the oldest go first.
     static constexpr size_t kMaxRecordsPerHelper = 512;
+    // Records of more helpers than this are not kept.
+    static constexpr size_t kMaxHelpersWithRecords = 1024;
 
     ServerDatabase& db_;
     CodeTimeline timeline_;
     Faults faults_;
+    LoginThrottle throttle_;
 
     std::mutex lock_;  // consoles_ and records_
     std::map<std::string, std::shared_ptr<ConsoleConnection>> consoles_;

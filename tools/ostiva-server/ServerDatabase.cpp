@@ -128,7 +128,7 @@ constexpr const char* kAccountColumns =
 
 }  // namespace
 
-ServerDatabase::ServerDatabase(const std::string& path) {
+ServerDatabase::ServerDatabase(const std::string& path, int busyMs) {
     // A new file holds password hashes and customers' details: readable by
     // its owner only. SQLite would create it with the umask's mode.
     if (path != kInMemory && !path.empty()) {
@@ -142,7 +142,9 @@ ServerDatabase::ServerDatabase(const std::string& path) {
         db_ = nullptr;
         throw std::runtime_error("database " + path + ": " + message);
     }
-    sqlite3_busy_timeout(db_, 5000);
+    // Another program (or "account add" beside a running server) may hold
+    // the file's lock for a moment: wait for it, within a bound.
+    sqlite3_busy_timeout(db_, busyMs);
     Execute("PRAGMA foreign_keys = ON");
     Execute(kSchema);
 }

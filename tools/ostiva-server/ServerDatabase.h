@@ -47,7 +47,11 @@ class ServerDatabase {
 public:
     static constexpr const char* kInMemory = ":memory:";
 
-    explicit ServerDatabase(const std::string& path = kInMemory);
+    // How long a write waits for another connection's lock on a file
+    // database before it fails.
+    static constexpr int kDefaultBusyMs = 5000;
+
+    explicit ServerDatabase(const std::string& path = kInMemory, int busyMs = kDefaultBusyMs);
     ServerDatabase(const ServerDatabase&) = delete;
     ServerDatabase& operator=(const ServerDatabase&) = delete;
     ~ServerDatabase();

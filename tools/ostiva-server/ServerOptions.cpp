@@ -7,14 +7,27 @@
 namespace ostiva::server {
 
 const char* const kServerUsage =
-    "usage: ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]\n"
-    "                     [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]\n"
-    "                     [--http-port H] [--demo] [--demo-times R,C,E]\n"
-    "       ostiva-server account add --db PATH --id ID --password PW [--company TEXT]\n"
-    "                     [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]\n"
-    "                     [--link1 URL] [--link2 URL]\n"
+    "usage: ostiva-server [--port P] [--control-port Q [--control-token-file FILE]]\n"
+    "                     [--accounts FILE] [--db PATH] [--port-file PATH]\n"
+    "                     [--bind 127.0.0.1|0.0.0.0] [--http-port H] [--demo]\n"
+    "                     [--demo-times R,C,E] [--login-pace MS]\n"
+    "       ostiva-server account add --db PATH --id ID --password-file FILE|-\n"
+    "                     [--company TEXT] [--name TEXT] [--expiry YYYY-MM-DD]\n"
+    "                     [--customer-url URL] [--link1 URL] [--link2 URL]\n"
     "       ostiva-server account remove --db PATH --id ID\n"
-    "       ostiva-server account list --db PATH\n";
+    "       ostiva-server account list --db PATH\n"
+    "\n"
+    "  --control-port Q       the control channel on 127.0.0.1:Q (0: a free port); without\n"
+    "                         it there is none. It reads what consoles sent, kicks them\n"
+    "                         and stops the server: serve it only to whom may do that\n"
+    "  --control-token-file F a file of mode 0600 holding a token; each control\n"
+    "                         connection must then begin with the line \"auth TOKEN\"\n"
+    "  --login-pace MS        the wait before the next login after a failed one of the\n"
+    "                         same helper ID or from the same address, doubled with each\n"
+    "                         further failure up to 8 s (default 250; 0: no waits)\n"
+    "  --password-file FILE   the account's password: the first line of FILE, or of\n"
+    "                         standard input with \"-\" (asked without echo on a terminal).\n"
+    "                         --password PW still works but shows PW to every local user\n";
 
 namespace {
 
@@ -57,8 +70,8 @@ ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
         std::map<std::string, std::string> values{{"--db", ""}, {"--id", ""}};
         if (verb == "add") {
             options.mode = ServerOptions::Mode::AccountAdd;
-            for (const char* name : {"--password", "--company", "--name", "--expiry",
-                                     "--customer-url", "--link1", "--link2"}) {
+            for (const char* name : {"--password", "--password-file", "--company", "--name",
+                                     "--expiry", "--customer-url", "--link1", "--link2"}) {
                 values[name] = "";
             }
         } else if (verb == "remove") {
@@ -84,8 +97,9 @@ ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
         }
         if (options.mode == ServerOptions::Mode::AccountAdd) {
             options.password = values["--password"];
-            if (options.password.empty()) {
-                parsed.error = "account add needs --password PW";
+            options.passwordFile = values["--password-file"];
+            if (options.password.empty() == options.passwordFile.empty()) {
+                parsed.error = "account add needs --password-file FILE (or - for standard input)";
                 return parsed;
             }
             options.account.company = values["--company"];
@@ -111,11 +125,20 @@ ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
             pairs.push_back(argument);
         }
     }
-    std::map<std::string, std::string> values{{"--port", "0"},       {"--control-port", "0"},
-                                              {"--accounts", ""},     {"--db", ""},
-                                              {"--port-file", ""},    {"--bind", "127.0.0.1"},
-                                              {"--http-port", ""},    {"--demo-times", ""}};
+    std::map<std::string, std::string> values{
+        {"--port", "0"},         {"--control-port", ""}, {"--control-token-file", ""},
+        {"--accounts", ""},      {"--db", ""},           {"--port-file", ""},
+        {"--bind", "127.0.0.1"}, {"--http-port", ""},    {"--demo-times", ""},
+        {"--login-pace", "250"}};
     parsed.error = ReadPairs(pairs, 0, &values);
+    if (parsed.error.empty()) {
+        auto pace = ParseUint16(values["--login-pace"]);
+        if (!pace || *pace > 60000) {
+            parsed.error = "--login-pace takes milliseconds from 0 to 60000";
+        } else {
+            options.loginPaceMs = *pace;
+        }
+    }
     if (parsed.error.empty() && !values["--http-port"].empty()) {
         uint16_t httpPort = 0;
         parsed.error = ReadPort(values["--http-port"], "--http-port", &httpPort);
@@ -130,8 +153,14 @@ ParsedOptions ParseServerOptions(const std::vector<std::string>& arguments) {
         }
     }
     if (parsed.error.empty()) parsed.error = ReadPort(values["--port"], "--port", &options.port);
-    if (parsed.error.empty()) {
-        parsed.error = ReadPort(values["--control-port"], "--control-port", &options.controlPort);
+    if (parsed.error.empty() && !values["--control-port"].empty()) {
+        uint16_t controlPort = 0;
+        parsed.error = ReadPort(values["--control-port"], "--control-port", &controlPort);
+        options.controlPort = controlPort;
+    }
+    options.controlTokenFile = values["--control-token-file"];
+    if (parsed.error.empty() && !options.controlTokenFile.empty() && !options.controlPort) {
+        parsed.error = "--control-token-file needs --control-port";
     }
     options.accountsFile = values["--accounts"];
     options.db = values["--db"];

@@ -1,10 +1,11 @@
 #pragma once
 // The command line of ostiva-server.
 //
-//   ostiva-server [--port P] [--control-port Q] [--accounts FILE] [--db PATH]
-//                 [--port-file PATH] [--bind 127.0.0.1|0.0.0.0]
-//                 [--http-port H] [--demo] [--demo-times R,C,E]
-//   ostiva-server account add --db PATH --id ID --password PW [--company TEXT]
+//   ostiva-server [--port P] [--control-port Q [--control-token-file FILE]]
+//                 [--accounts FILE] [--db PATH] [--port-file PATH]
+//                 [--bind 127.0.0.1|0.0.0.0] [--http-port H] [--demo]
+//                 [--demo-times R,C,E] [--login-pace MS]
+//   ostiva-server account add --db PATH --id ID --password-file FILE|- [--company TEXT]
 //                 [--name TEXT] [--expiry YYYY-MM-DD] [--customer-url URL]
 //                 [--link1 URL] [--link2 URL]
 //   ostiva-server account remove --db PATH --id ID
@@ -25,7 +26,15 @@ struct ServerOptions {
     Mode mode = Mode::Serve;
 
     uint16_t port = 0;  // 0: any free port
-    uint16_t controlPort = 0;
+    // The control channel on 127.0.0.1 (0: any free port); none without the
+    // option. It can read what consoles sent, kick them and stop the server.
+    std::optional<uint16_t> controlPort;
+    // A file of mode 0600 whose first line is the token every control
+    // connection must send first as "auth TOKEN"; empty: no token asked.
+    std::string controlTokenFile;
+    // The wait after the first failed login of a helper ID or from an
+    // address, doubled with each further one (LoginThrottle); 0: no waits.
+    int loginPaceMs = 250;
     std::string accountsFile;
     std::string db;  // empty: in memory
     std::string portFile;
@@ -36,9 +45,12 @@ struct ServerOptions {
     bool demo = false;
     DemoTimes demoTimes;
 
-    // account add / remove: the password in plain text until it is hashed.
+    // account add / remove: the password in plain text until it is hashed,
+    // from the command line (deprecated: every local user can read it) or
+    // read from passwordFile ("-": standard input) by ReadPassword.
     Account account;
     std::string password;
+    std::string passwordFile;
 };
 
 struct ParsedOptions {

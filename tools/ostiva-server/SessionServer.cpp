@@ -31,10 +31,18 @@ void SessionServer::Run() {
             continue;
         }
         std::string where = PeerText(peer);
+        if (waitingForSignIn_.fetch_add(1) >= kMaxWaitingForSignIn) {
+            waitingForSignIn_.fetch_sub(1);
+            ::close(fd);
+            Log(where + ": turned away (too many connections that have not signed in)");
+            continue;
+        }
         std::shared_ptr<ConsoleConnection> connection;
         try {
-            connection = std::make_shared<ConsoleConnection>(core_, fd, where, limits_);
+            connection =
+                std::make_shared<ConsoleConnection>(core_, fd, where, limits_, &waitingForSignIn_);
         } catch (const std::exception& e) {
+            waitingForSignIn_.fetch_sub(1);
             Log(where + ": " + e.what());
             continue;
         }
@@ -45,6 +53,9 @@ void SessionServer::Run() {
                     connection->Serve();
                 } catch (const std::exception& e) {
                     Log(connection->peer() + ": " + e.what() + "; closing the connection");
+                    connection->Close();
+                } catch (...) {
+                    Log(connection->peer() + ": unknown error; closing the connection");
                     connection->Close();
                 }
                 // The last reference here closes the socket.

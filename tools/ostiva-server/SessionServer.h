@@ -18,6 +18,10 @@ class SessionServer {
   public:
     // More consoles than this at once are turned away.
     static constexpr size_t kMaxConnections = 256;
+    // Of those, at most this many whose credentials have not held yet, so
+    // that idle or guessing connections never take the signed-in consoles'
+    // places.
+    static constexpr size_t kMaxWaitingForSignIn = 64;
 
     // Binds 127.0.0.1 (loopbackOnly) or every address. Throws
     // SocketException when the port cannot be had.
@@ -36,6 +40,8 @@ class SessionServer {
     ServerCore& core_;
     ConnectionLimits limits_;
     ListenerIPv4 listener_;
+    // Before workers_: the connections' threads count down until joined.
+    std::atomic<size_t> waitingForSignIn_{0};
     Workers workers_;
     std::atomic<bool> stopping_{false};
 };

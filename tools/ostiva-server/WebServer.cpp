@@ -43,6 +43,16 @@ void ErrorPage(httplib::Response& response, int status, const std::string& what)
 
 }  // namespace
 
+bool AllowedHost(const std::string& host, uint16_t port) {
+    std::string lower;
+    for (char c : host) lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    std::string suffix = ":" + std::to_string(port);
+    for (const char* name : {"127.0.0.1", "localhost", "[::1]"}) {
+        if (lower == name + suffix) return true;
+    }
+    return false;
+}
+
 WebServer::WebServer(ServerCore& core, uint16_t port, std::string demo)
     : core_(core),
       demo_(std::move(demo)),
@@ -64,6 +74,15 @@ WebServer::WebServer(ServerCore& core, uint16_t port, std::string demo)
     http.set_default_headers(
         {{"Cache-Control", "no-store"}, {"X-Content-Type-Options", "nosniff"}});
 
+    // Before any page: the Host check (see AllowedHost).
+    http.set_pre_routing_handler(
+        [this](const httplib::Request& request, httplib::Response& response) {
+            if (AllowedHost(request.get_header_value("Host"), port_)) {
+                return httplib::Server::HandlerResponse::Unhandled;
+            }
+            ErrorPage(response, 421, "Misdirected request");
+            return httplib::Server::HandlerResponse::Handled;
+        });
     http.Get(kHistoryPath, [this](const httplib::Request& request, httplib::Response& response) {
         HistoryQuery query;
         query.helperId = Parameter(request, "hid", kMaxHelperIdBytes);

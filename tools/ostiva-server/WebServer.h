@@ -2,7 +2,10 @@
 // The server's web pages on a loopback HTTP port: the history page of
 // HistoryPage.h and the information page of InformationPage.h, GET only.
 // "/" leads to the information page. The pages show customers' details
-// without asking who reads them, so they are never served beyond loopback.
+// without asking who reads them, so they are never served beyond loopback,
+// and only to requests whose Host is a loopback name with the server's own
+// port (AllowedHost): a page of another site that a browser was led to
+// this port by DNS rebinding names its own host and gets 421.
 
 #include <atomic>
 #include <cstdint>
@@ -17,6 +20,10 @@ class Server;
 namespace ostiva::server {
 
 class ServerCore;
+
+// True for "127.0.0.1:PORT", "localhost:PORT" and "[::1]:PORT" (names in
+// any case), `port` being the server's own.
+bool AllowedHost(const std::string& host, uint16_t port);
 
 class WebServer {
   public:

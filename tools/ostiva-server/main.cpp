@@ -1,7 +1,7 @@
 // ostiva-server: the bundled session server. It plays the server's side of
 // the console's dialogue over loopback for the tests, the demo and a
-// technician trying the console, with a control channel that drives the
-// access codes' states. See ServerOptions.h for the command line,
+// technician trying the console, with (on request) a control channel that
+// drives the access codes' states. See ServerOptions.h for the command line,
 // AccountsFile.h for the accounts file and ControlHandler.h for the control
 // commands.
 
@@ -11,8 +11,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +27,7 @@
 #include "DemoCustomer.h"
 #include "Log.h"
 #include "PasswordHash.h"
+#include "SecretFiles.h"
 #include "ServerCore.h"
 #include "ServerDatabase.h"
 #include "ServerOptions.h"
@@ -36,8 +39,8 @@ namespace {
 using namespace ostiva::server;
 
 // Writes "PORT CONTROLPORT\n" ("PORT CONTROLPORT HTTPPORT\n" with the web
-// pages) beside the target and renames it into place, so a reader never sees
-// half of it.
+// pages; CONTROLPORT 0 without a control channel) beside the target and renames it into place, so a
+// reader never sees half of it.
 bool WritePortFile(const std::string& path, uint16_t port, uint16_t controlPort,
                    std::optional<uint16_t> httpPort) {
     std::string temporary = path + ".tmp";
@@ -58,7 +61,21 @@ int RunAccountCommand(const ServerOptions& options) {
     switch (options.mode) {
         case ServerOptions::Mode::AccountAdd: {
             Account account = options.account;
-            account.passwordHash = HashPassword(options.password);
+            std::string password = options.password;
+            if (options.passwordFile.empty()) {
+                std::fprintf(stderr,
+                             "ostiva-server: warning: --password shows the password to every "
+                             "local user (/proc/PID/cmdline); use --password-file FILE or -\n");
+            } else {
+                std::string error;
+                auto read = ReadPasswordFile(options.passwordFile, &error);
+                if (!read) {
+                    std::fprintf(stderr, "ostiva-server: password: %s\n", error.c_str());
+                    return 2;
+                }
+                password = *read;
+            }
+            account.passwordHash = HashPassword(password);
             db.PutAccount(account);
             std::printf("account %s stored\n", account.id.c_str());
             return 0;
@@ -78,6 +95,22 @@ int RunAccountCommand(const ServerOptions& options) {
             }
             return 0;
     }
+}
+
+// Runs one of the server's threads: an exception is logged and ends the
+// server in order, never the process at once.
+std::thread Guarded(ServerCore& core, const char* what, std::function<void()> body) {
+    return std::thread([&core, what, body = std::move(body)] {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            Log(std::string(what) + ": " + e.what() + "; ending");
+            core.RequestQuit();
+        } catch (...) {
+            Log(std::string(what) + ": unknown error; ending");
+            core.RequestQuit();
+        }
+    });
 }
 
 int Serve(const ServerOptions& options) {
@@ -104,20 +137,35 @@ int Serve(const ServerOptions& options) {
             options.accountsFile);
     }
 
-    ServerCore core(db);
+    std::string token;
+    if (!options.controlTokenFile.empty()) {
+        std::string error;
+        auto read = ReadTokenFile(options.controlTokenFile, &error);
+        if (!read) {
+            std::fprintf(stderr, "ostiva-server: control token: %s\n", error.c_str());
+            return 2;
+        }
+        token = *read;
+    }
+
+    ServerCore core(db, std::chrono::milliseconds(options.loginPaceMs));
     SessionServer sessions(core, options.port, options.bind == "127.0.0.1");
-    ControlServer control(core, options.controlPort);
+    std::unique_ptr<ControlServer> control;
+    if (options.controlPort) {
+        control = std::make_unique<ControlServer>(core, *options.controlPort, token);
+    }
     std::string demoText = options.demo ? DescribeDemoTimes(options.demoTimes) : std::string();
     std::unique_ptr<WebServer> web;
     if (options.httpPort) web = std::make_unique<WebServer>(core, *options.httpPort, demoText);
     std::unique_ptr<DemoCustomer> demo;
     if (options.demo) demo = std::make_unique<DemoCustomer>(core, options.demoTimes);
-    std::thread sessionThread([&] { sessions.Run(); });
-    std::thread controlThread([&] { control.Run(); });
+    std::thread sessionThread = Guarded(core, "sessions", [&] { sessions.Run(); });
+    std::thread controlThread;
+    if (control) controlThread = Guarded(core, "control", [&] { control->Run(); });
     std::thread webThread;
-    if (web) webThread = std::thread([&] { web->Run(); });
+    if (web) webThread = Guarded(core, "web pages", [&] { web->Run(); });
     std::thread demoThread;
-    if (demo) demoThread = std::thread([&] { demo->Run(); });
+    if (demo) demoThread = Guarded(core, "demo customer", [&] { demo->Run(); });
     std::thread signalThread([&] {
         int received = 0;
         while (sigwait(&signals, &received) == 0) {
@@ -127,8 +175,12 @@ int Serve(const ServerOptions& options) {
         }
     });
 
-    std::printf("listening on %s:%u control 127.0.0.1:%u", options.bind.c_str(),
-                unsigned(sessions.Port()), unsigned(control.Port()));
+    uint16_t controlPort = control ? control->Port() : 0;
+    std::printf("listening on %s:%u", options.bind.c_str(), unsigned(sessions.Port()));
+    if (control) {
+        std::printf(" control 127.0.0.1:%u%s", unsigned(controlPort),
+                    token.empty() ? "" : " (token)");
+    }
     if (web) std::printf(" web http://127.0.0.1:%u/info", unsigned(web->Port()));
     std::printf("\n");
     if (demo) std::printf("demo customer: %s\n", demoText.c_str());
@@ -136,7 +188,7 @@ int Serve(const ServerOptions& options) {
     std::optional<uint16_t> httpPort;
     if (web) httpPort = web->Port();
     if (!options.portFile.empty() &&
-        !WritePortFile(options.portFile, sessions.Port(), control.Port(), httpPort)) {
+        !WritePortFile(options.portFile, sessions.Port(), controlPort, httpPort)) {
         Log("cannot write the port file " + options.portFile + ": " + std::strerror(errno));
         core.RequestQuit();
     }
@@ -145,11 +197,11 @@ int Serve(const ServerOptions& options) {
     if (demo) demo->Stop();
     if (web) web->Stop();
     sessions.Stop();
-    control.Stop();
+    if (control) control->Stop();
     if (demoThread.joinable()) demoThread.join();
     if (webThread.joinable()) webThread.join();
     sessionThread.join();
-    controlThread.join();
+    if (controlThread.joinable()) controlThread.join();
     pthread_kill(signalThread.native_handle(), SIGUSR1);
     signalThread.join();
     Log("ended");
@@ -170,7 +222,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     try {
-        if (parsed.options.mode != ServerOptions::Mode::Serve) return RunAccountCommand(parsed.options);
+        if (parsed.options.mode != ServerOptions::Mode::Serve)
+            return RunAccountCommand(parsed.options);
         return Serve(parsed.options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "ostiva-server: %s\n", e.what());

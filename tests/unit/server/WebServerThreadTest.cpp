@@ -36,7 +36,8 @@ std::string Fetch(uint16_t port, const std::string& target) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     std::string answer;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        std::string request = "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n";
+        std::string request =
+            "GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(port) + "\r\n\r\n";
         if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) == ssize_t(request.size())) {
             auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
             char buffer[4096];
