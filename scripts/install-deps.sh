@@ -17,6 +17,8 @@ packages=(
   # test peers and the headless display
   squid apache2-utils dante-server microsocks curl xvfb xauth x11-utils imagemagick
   iproute2 procps python3
+  # packages: make package and its checks
+  dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()
