@@ -135,8 +135,8 @@ server_pid=$!
 wait_for_file "$work/ports" 150 || { echo "screenshots: the server did not start" >&2; exit 1; }
 read -r port control_port http_port <"$work/ports" || true
 web=127.0.0.1:${http_port:-9}
-"$bin/ostiva-server" account add --db "$work/server.db" --id alice --password secret-a \
-  --company "Northwind Support" --name "Alice Adams" --expiry 2099-12-31 \
+printf 'secret-a\n' | "$bin/ostiva-server" account add --db "$work/server.db" --id alice \
+  --password-file - --company "Northwind Support" --name "Alice Adams" --expiry 2099-12-31 \
   --customer-url "http://$web/info" --link1 "http://$web/info" \
   --link2 "http://$web/admin/pages/helper/index.php?hid=alice" >/dev/null
 

@@ -8,6 +8,7 @@
 #include "ConsoleConnection.h"
 #include "ControlLine.h"
 #include "ServerCore.h"
+#include "util/HexText.h"
 #include "util/Utf.h"
 
 namespace ostiva::server {
@@ -24,17 +25,6 @@ std::string Error(const std::string& what) {
 std::string List(const json& array) {
     // Invalid UTF-8 from a console's texts is replaced, never fatal.
     return "OK " + array.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-std::string ToHexText(const wire::Bytes& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (uint8_t b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
 }
 
 json CodeJson(const CodeEntry& entry) {
@@ -123,7 +113,7 @@ std::string Reports(ServerCore& core, const Arguments& args) {
 std::string Records(ServerCore& core, const Arguments& args) {
     if (args.size() != 1) return Error("usage: records HELPERID");
     json list = json::array();
-    for (const auto& record : core.Records(args[0])) list.push_back(ToHexText(record));
+    for (const auto& record : core.Records(args[0])) list.push_back(HexEncode(record));
     return List(list);
 }
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "util/HexText.h"
+
 namespace ostiva::server {
 
 namespace {
@@ -13,13 +15,6 @@ bool IsBlank(char c) {
 bool IsControl(char c) {
     auto u = static_cast<unsigned char>(c);
     return (u < 0x20 && c != '\t') || u == 0x7f;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -82,8 +77,8 @@ ControlParse ParseControlLine(std::string_view text) {
                     return result;
                 }
                 if (c == '%') {
-                    int hi = i < text.size() ? HexValue(text[i]) : -1;
-                    int lo = i + 1 < text.size() ? HexValue(text[i + 1]) : -1;
+                    int hi = i < text.size() ? HexDigitValue(text[i]) : -1;
+                    int lo = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
                     if (hi < 0 || lo < 0) {
                         result.error = "bad %-escape";
                         return result;
@@ -126,16 +121,7 @@ std::optional<uint16_t> ParseUint16(std::string_view text) {
 }
 
 std::optional<std::vector<uint8_t>> ParseHex(std::string_view text) {
-    if (text.size() % 2 != 0) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int hi = HexValue(text[i]);
-        int lo = HexValue(text[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        bytes.push_back(uint8_t(hi << 4 | lo));
-    }
-    return bytes;
+    return HexDecode(text);
 }
 
 }  // namespace ostiva::server

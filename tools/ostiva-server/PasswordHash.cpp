@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "util/HexText.h"
+
 namespace ostiva::server {
 
 namespace {
@@ -20,37 +22,6 @@ constexpr size_t kHashBytes = 32;
 // database cannot make a login spin for minutes.
 constexpr unsigned kMaxIterations = 10'000'000;
 constexpr size_t kMaxSaltBytes = 64;
-
-std::string ToHex(const std::vector<uint8_t>& bytes) {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (uint8_t b : bytes) {
-        text += digits[b >> 4];
-        text += digits[b & 15];
-    }
-    return text;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-std::optional<std::vector<uint8_t>> FromHex(std::string_view text) {
-    if (text.size() % 2 != 0) return std::nullopt;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(text.size() / 2);
-    for (size_t i = 0; i < text.size(); i += 2) {
-        int hi = HexValue(text[i]);
-        int lo = HexValue(text[i + 1]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        bytes.push_back(uint8_t(hi << 4 | lo));
-    }
-    return bytes;
-}
 
 std::vector<uint8_t> Derive(std::string_view password, const std::vector<uint8_t>& salt,
                             unsigned iterations) {
@@ -77,8 +48,8 @@ std::string HashPassword(std::string_view password, unsigned iterations) {
     std::vector<uint8_t> salt(kSaltBytes);
     CryptoPP::AutoSeededRandomPool random;
     random.GenerateBlock(salt.data(), salt.size());
-    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + ToHex(salt) + "$" +
-           ToHex(Derive(password, salt, iterations));
+    return std::string(kScheme) + "$" + std::to_string(iterations) + "$" + HexEncode(salt) + "$" +
+           HexEncode(Derive(password, salt, iterations));
 }
 
 bool VerifyPassword(std::string_view password, std::string_view stored) {
@@ -93,8 +64,8 @@ bool VerifyPassword(std::string_view password, std::string_view stored) {
         iterations > kMaxIterations) {
         return false;
     }
-    auto salt = FromHex(*saltHex);
-    auto expected = FromHex(rest);
+    auto salt = HexDecode(*saltHex);
+    auto expected = HexDecode(rest);
     if (!salt || salt->empty() || salt->size() > kMaxSaltBytes || !expected ||
         expected->size() != kHashBytes) {
         return false;
