@@ -92,9 +92,6 @@ TEST(HttpConnectNegotiation, RefusalsEndOnTheFirstConnection) {
         {"Negotiate only",
          Challenge("407 Proxy Authentication Required", "Proxy-Authenticate: Negotiate"),
          "unsupported authentication (Negotiate)"},
-        {"capitals-only header name",
-         Challenge("407 Proxy Authentication Required", "PROXY-AUTHENTICATE: Basic realm=\"x\""),
-         "no challenge header"},
         {"no status code", "HTTP/1.0 OK\r\n\r\n", "no status code"},
         {"not HTTP", "SSH-2.0-OpenSSH_9.2\r\n\r\n", "no status code"},
         {"endless header", "HTTP/1.0 407 x\r\nX-Pad: " + std::string(5000, 'a'), "4096"},
@@ -145,6 +142,25 @@ TEST(HttpConnectNegotiation, BasicGoesOnASecondConnectionWith401LikeA407) {
         EXPECT_EQ(trace.find("pa:ss"), std::string::npos) << trace;
         EXPECT_EQ(trace.find(Base64Encode(std::string_view("alice:pa:ss"))), std::string::npos);
     }
+}
+
+TEST(HttpConnectNegotiation, AChallengeHeaderNameInCapitalsIsAnswered) {
+    Notes notes;
+    ScriptedProxy proxy([&](SocketIPv4& c, int index) {
+        std::string request = ReadHttpRequest(c);
+        if (index == 0) {
+            SendText(c, Challenge("407 Proxy Authentication Required",
+                                  "PROXY-AUTHENTICATE: Basic realm=\"x\""));
+            return;
+        }
+        notes.Add(HeaderValue(request, "Proxy-Authorization"));
+        SendText(c, kOk);
+    });
+    auto socket = ClientFor(proxy, "alice", "secret");
+    EXPECT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    proxy.Stop();
+    EXPECT_EQ(notes.At(0), "Basic " + Base64Encode(std::string_view("alice:secret")));
+    EXPECT_EQ(proxy.Connections(), 2);
 }
 
 TEST(HttpConnectNegotiation, EmptyCredentialsEncodeASingleColon) {
