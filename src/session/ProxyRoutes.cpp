@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/Route.h"
 #include "transport/SocketIPv4.h"
 #include "util/Exception.h"
@@ -16,7 +17,7 @@ namespace {
 
 class ProxyRoute : public Route {
   public:
-    using Operation = bool (SocketIPv4::*)(std::u16string_view, uint16_t);
+    using Operation = bool (*)(SocketIPv4&, std::u16string_view, uint16_t, FailureReason*);
 
     ProxyRoute(std::u16string_view name, Operation operation)
         : name_(name), operation_(operation) {}
@@ -37,7 +38,7 @@ class ProxyRoute : public Route {
         }
         bool connected = false;
         try {
-            connected = (socket.*operation_)(target.host, target.port);
+            connected = operation_(socket, target.host, target.port, nullptr);
         } catch (const Exception& e) {
             // The proxy host does not resolve (or no fresh socket could be
             // opened); the next route is tried all the same, and the chain's
@@ -64,14 +65,10 @@ class ProxyRoute : public Route {
 
 std::vector<std::unique_ptr<Route>> MakeProxyRoutes() {
     std::vector<std::unique_ptr<Route>> routes;
-    routes.push_back(std::make_unique<ProxyRoute>(u"HTTP CONNECT", &SocketIPv4::ConnectHttpProxy));
-    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS4", &SocketIPv4::ConnectSocks4Proxy));
-    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS5", &SocketIPv4::ConnectSocks5Proxy));
+    routes.push_back(std::make_unique<ProxyRoute>(u"HTTP CONNECT", &ConnectHttpProxy));
+    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS4", &ConnectSocks4Proxy));
+    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS5", &ConnectSocks5Proxy));
     return routes;
-}
-
-void DetectProxy(SocketIPv4& socket) {
-    socket.DetectProxy();
 }
 
 }  // namespace ostiva

@@ -49,9 +49,4 @@ class Route {
 // SOCKS5. Defined with the proxy traversal (session/ProxyRoutes.cpp).
 std::vector<std::unique_ptr<Route>> MakeProxyRoutes();
 
-// Fills the socket's proxyHost and proxyPort from the user's proxy
-// configuration when a proxy is found there, and leaves them unchanged
-// otherwise. Never throws.
-void DetectProxy(SocketIPv4& socket);
-
 }  // namespace ostiva

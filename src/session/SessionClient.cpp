@@ -1,5 +1,6 @@
 #include "session/SessionClient.h"
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/ConsoleEvents.h"
 #include "session/OsCode.h"
 #include "session/Prompt.h"

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/Route.h"
 #include "session/RouteChain.h"
 #include "support/EchoServer.h"
@@ -73,18 +74,18 @@ TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
     REQUIRE_PEER(port, "DANTE_PORT");
     {
         auto socket = Through(port, {});
-        ASSERT_TRUE(socket->ConnectSocks4Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks4Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks4"), "socks4");
     }
     {
         auto socket = Through(port, {});
-        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks5Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks5"), "socks5");
     }
     {
         // Offered username/password as well, dante picks no authentication.
         auto socket = Through(port, Right());
-        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks5Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks5 offered"), "socks5 offered");
     }
 }
@@ -94,11 +95,11 @@ TEST_F(RealProxy, AProxyGivenAProtocolItDoesNotSpeakFailsWithinTheLimit) {
     REQUIRE_PEER(dante, "DANTE_PORT");
     auto socket = Through(squid, {});
     socket->proxyTimeoutMs = 2000;
-    EXPECT_FALSE(socket->ConnectSocks4Proxy(target, echo.Port()));
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
+    EXPECT_FALSE(ConnectSocks4Proxy(*socket, target, echo.Port()));
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, target, echo.Port()));
     auto other = Through(dante, {});
     other->proxyTimeoutMs = 2000;
-    EXPECT_FALSE(other->ConnectHttpProxy(target, echo.Port()));
+    EXPECT_FALSE(ConnectHttpProxy(*other, target, echo.Port()));
     EXPECT_EQ(echo.Connections(), 0);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "proxy/ProxyHandshakes.h"
 #include "support/ScriptedProxy.h"
 #include "transport/SocketIPv4.h"
 
@@ -51,7 +52,7 @@ TEST(Socks4Connect, ADottedTargetGoesAsItsAddressAndTheTunnelBytesStayUnread) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "a-user-socks4-does-not-send", "pw");
-    ASSERT_TRUE(socket->ConnectSocks4Proxy(u"192.0.2.10", 443)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks4Proxy(*socket, u"192.0.2.10", 443)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 4, 2000), "DATA");
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "04 01 01 bb c0 00 02 0a 00");
@@ -65,7 +66,7 @@ TEST(Socks4Connect, AnUnresolvableNameGoesAsSocks4a) {
     });
     auto socket = ClientFor(proxy);
     // ".invalid" never resolves (RFC 6761).
-    ASSERT_TRUE(socket->ConnectSocks4Proxy(u"ab.invalid", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks4Proxy(*socket, u"ab.invalid", 80)) << socket->proxyFailure;
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "04 01 00 50 00 00 00 01 00 61 62 2e 69 6e 76 61 6c 69 64 00");
 }
@@ -88,7 +89,7 @@ TEST(Socks4Connect, RefusalsAndMalformedRepliesFail) {
             SendText(conn, c.reply);
         });
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(socket->ConnectSocks4Proxy(u"127.0.0.1", 80));
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80));
         EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
     }
 }
@@ -101,7 +102,7 @@ TEST(Socks5Connect, WithoutAUserIdOnlyNoAuthenticationIsOffered) {
         WaitForClose(c, 2000);
     });
     auto socket = ClientFor(proxy);
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
     EXPECT_NE(socket->proxyFailure.find("none is set"), std::string::npos) << socket->proxyFailure;
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 01 00");
@@ -119,7 +120,7 @@ TEST(Socks5Connect, UsernamePasswordThenConnectByName) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "alice", "pw");
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"srv.invalid", 0x1F90)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"srv.invalid", 0x1F90)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 6, 2000), "tunnel");
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 02 02 00");
@@ -137,7 +138,7 @@ TEST(Socks5Connect, NoUsernamePasswordWhenTheProxyPicksNone) {
         SendText(c, kSocks5Granted);
     });
     auto socket = ClientFor(proxy, "alice", "pw");
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"10.1.2.3", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"10.1.2.3", 80)) << socket->proxyFailure;
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 01 00 01 0a 01 02 03 00 50");
 }
@@ -157,7 +158,7 @@ TEST(Socks5Connect, ALongBoundAddressIsReadToItsEnd) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy);
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 2, 2000), "XY");
 }
 
@@ -194,7 +195,7 @@ TEST(Socks5Connect, RefusalsFail) {
             WaitForClose(conn, 2000);
         });
         auto socket = ClientFor(proxy, "alice", "wrong");
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
         EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
     }
 }
@@ -204,18 +205,18 @@ TEST(SocksConnect, WhatCannotBeSentFailsBeforeConnecting) {
     std::u16string longName = std::u16string(60, u'a') + u".invalid";  // 68 bytes
     {
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(socket->ConnectSocks4Proxy(longName, 80));
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, longName, 80));
         EXPECT_NE(socket->proxyFailure.find("longer than 63 bytes"), std::string::npos);
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(longName, 80));
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, longName, 80));
     }
     {
         auto socket = ClientFor(proxy, std::string(256, 'u'), "pw");
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
         EXPECT_NE(socket->proxyFailure.find("user ID exceeds 255"), std::string::npos);
     }
     {
         auto socket = ClientFor(proxy, "alice", std::string(256, 'p'));
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
         EXPECT_NE(socket->proxyFailure.find("password exceeds 255"), std::string::npos);
     }
     proxy.Stop();
@@ -239,8 +240,8 @@ TEST(SocksConnect, EachAttemptStartsOnAFreshConnection) {
     socket.proxyHost.SetString(u"127.0.0.1");
     socket.proxyPort = proxy.Port();
     socket.proxyTimeoutMs = kScriptWaitMs;
-    EXPECT_FALSE(socket.ConnectHttpProxy(u"127.0.0.1", 80));
-    EXPECT_TRUE(socket.ConnectSocks4Proxy(u"127.0.0.1", 80)) << socket.proxyFailure;
+    EXPECT_FALSE(ConnectHttpProxy(socket, u"127.0.0.1", 80));
+    EXPECT_TRUE(ConnectSocks4Proxy(socket, u"127.0.0.1", 80)) << socket.proxyFailure;
     proxy.Stop();
     EXPECT_EQ(proxy.Connections(), 2);
 }
@@ -249,9 +250,9 @@ TEST(SocksConnect, ASilentProxyIsEndedByTheTimeLimit) {
     ScriptedProxy proxy([](SocketIPv4& c, int) { WaitForClose(c); });
     auto socket = ClientFor(proxy);
     socket->proxyTimeoutMs = 300;
-    EXPECT_FALSE(socket->ConnectSocks4Proxy(u"127.0.0.1", 80));
+    EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80));
     EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
     EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
 }
 
