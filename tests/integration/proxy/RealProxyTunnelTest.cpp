@@ -113,21 +113,24 @@ TEST_F(RealProxy, TheRouteChainMovesOnAfterEachFailedMethod) {
     where.port = echo.Port();
     where.timeoutMs = 3000;
     RouteChain chain(MakeProxyRoutes());
-    std::u16string failure;
-    ASSERT_TRUE(chain.Connect(*socket, where, &failure)) << ToUtf8(failure) << Trace(*socket);
+    std::vector<FailureReason> failures;
+    ASSERT_TRUE(chain.Connect(*socket, where, &failures)) << Trace(*socket);
     EXPECT_EQ(RoundTrip(*socket, "third route"), "third route");
     std::string trace = Trace(*socket);
     EXPECT_NE(trace.find("HTTP CONNECT: "), std::string::npos) << trace;
     EXPECT_NE(trace.find("SOCKS4: "), std::string::npos) << trace;
 
-    // With a wrong password every method fails, and the message names each.
+    // With a wrong password every method fails, and the reasons name each.
     auto refused = Through(port, {services.Value("PROXY_USER"), "wrong"});
-    ASSERT_FALSE(chain.Connect(*refused, where, &failure));
-    std::string text = ToUtf8(failure);
-    EXPECT_NE(text.find("HTTP CONNECT: "), std::string::npos) << text;
-    EXPECT_NE(text.find("SOCKS4: "), std::string::npos) << text;
-    EXPECT_NE(text.find("SOCKS5: 127.0.0.1:"), std::string::npos) << text;
-    EXPECT_NE(text.find("user name or password"), std::string::npos) << text;
+    ASSERT_FALSE(chain.Connect(*refused, where, &failures));
+    ASSERT_EQ(failures.size(), 3u) << Trace(*refused);
+    EXPECT_EQ(failures[0].route, RouteKind::HttpConnect);
+    EXPECT_EQ(failures[1].route, RouteKind::Socks4);
+    EXPECT_EQ(failures[2].route, RouteKind::Socks5);
+    EXPECT_EQ(failures[2].step, FailureStep::Authenticate);
+    EXPECT_EQ(failures[2].cause, FailureCause::CredentialsRefused);
+    EXPECT_EQ(failures[2].host, "127.0.0.1");
+    EXPECT_EQ(failures[2].port, refused->proxyPort);
 }
 
 }  // namespace
