@@ -8,6 +8,7 @@
 #include <string>
 
 #include "proxy/ProxyHandshakes.h"
+#include "support/FailureReasonPrinter.h"
 #include "support/ScriptedProxy.h"
 #include "transport/SocketIPv4.h"
 
@@ -75,12 +76,13 @@ TEST(Socks4Connect, RefusalsAndMalformedRepliesFail) {
     struct Case {
         const char* name;
         std::string reply;
-        const char* reason;
+        FailureCause cause;
+        int status;
     };
     const Case cases[] = {
-        {"rejected", Bytes({0, 91}), "refused the tunnel (91"},
-        {"not SOCKS4", "HTTP/1.0 400 Bad Request\r\n\r\n", "not a SOCKS4 reply"},
-        {"short then closed", Bytes({0}), "closed"},
+        {"rejected", Bytes({0, 91}), FailureCause::ProxyRefused, 91},
+        {"not SOCKS4", "HTTP/1.0 400 Bad Request\r\n\r\n", FailureCause::ReplyMalformed, 0},
+        {"short then closed", Bytes({0}), FailureCause::ConnectionClosed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -89,8 +91,14 @@ TEST(Socks4Connect, RefusalsAndMalformedRepliesFail) {
             SendText(conn, c.reply);
         });
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
+        FailureReason failure;
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.route, RouteKind::Socks4);
+        EXPECT_EQ(failure.step, FailureStep::Reply);
+        EXPECT_EQ(failure.cause, c.cause) << socket->proxyFailure;
+        EXPECT_EQ(failure.status, c.status);
+        EXPECT_EQ(failure.host, "127.0.0.1");
+        EXPECT_EQ(failure.port, proxy.Port());
     }
 }
 
@@ -102,8 +110,10 @@ TEST(Socks5Connect, WithoutAUserIdOnlyNoAuthenticationIsOffered) {
         WaitForClose(c, 2000);
     });
     auto socket = ClientFor(proxy);
-    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("none is set"), std::string::npos) << socket->proxyFailure;
+    FailureReason failure;
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::CredentialsMissing) << socket->proxyFailure;
+    EXPECT_EQ(failure.step, FailureStep::Authenticate);
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 01 00");
 }
@@ -168,16 +178,20 @@ TEST(Socks5Connect, RefusalsFail) {
         std::string method;
         std::string authReply;
         std::string connectReply;
-        const char* reason;
+        FailureStep step;
+        FailureCause cause;
+        int status;
     };
     const Case cases[] = {
-        {"no acceptable method", Bytes({5, 0xFF}), "", "", "none of the offered methods"},
-        {"wrong password", Bytes({5, 2}), Bytes({1, 1}), "", "user name or password"},
+        {"no acceptable method", Bytes({5, 0xFF}), "", "", FailureStep::Authenticate,
+         FailureCause::SchemeNotOffered, 0xFF},
+        {"wrong password", Bytes({5, 2}), Bytes({1, 1}), "", FailureStep::Authenticate,
+         FailureCause::CredentialsRefused, 1},
         {"connection refused", Bytes({5, 2}), Bytes({1, 0}), Bytes({5, 5, 0, 1}),
-         "refused the tunnel (5, connection refused)"},
-        {"unknown address type", Bytes({5, 0}), "", Bytes({5, 0, 0, 9, 0, 0}),
-         "not a SOCKS5 reply"},
-        {"not SOCKS5", "HTTP", "", "", "not a SOCKS5 reply"},
+         FailureStep::Reply, FailureCause::ProxyRefused, 5},
+        {"unknown address type", Bytes({5, 0}), "", Bytes({5, 0, 0, 9, 0, 0}), FailureStep::Reply,
+         FailureCause::ReplyMalformed, 0},
+        {"not SOCKS5", "HTTP", "", "", FailureStep::Authenticate, FailureCause::ReplyMalformed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,29 +209,34 @@ TEST(Socks5Connect, RefusalsFail) {
             WaitForClose(conn, 2000);
         });
         auto socket = ClientFor(proxy, "alice", "wrong");
-        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
+        FailureReason failure;
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.route, RouteKind::Socks5);
+        EXPECT_EQ(failure.step, c.step) << socket->proxyFailure;
+        EXPECT_EQ(failure.cause, c.cause) << socket->proxyFailure;
+        EXPECT_EQ(failure.status, c.status);
+        EXPECT_EQ(failure.detail.find("wrong"), std::string::npos);
     }
 }
 
 TEST(SocksConnect, WhatCannotBeSentFailsBeforeConnecting) {
     ScriptedProxy proxy([](SocketIPv4&, int) {});
     std::u16string longName = std::u16string(60, u'a') + u".invalid";  // 68 bytes
+    FailureReason failure;
     {
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(ConnectSocks4Proxy(*socket, longName, 80));
-        EXPECT_NE(socket->proxyFailure.find("longer than 63 bytes"), std::string::npos);
-        EXPECT_FALSE(ConnectSocks5Proxy(*socket, longName, 80));
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, longName, 80, &failure));
+        EXPECT_EQ(failure.step, FailureStep::Request);
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable);
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, longName, 80, &failure));
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable);
     }
-    {
-        auto socket = ClientFor(proxy, std::string(256, 'u'), "pw");
-        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find("user ID exceeds 255"), std::string::npos);
-    }
-    {
-        auto socket = ClientFor(proxy, "alice", std::string(256, 'p'));
-        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find("password exceeds 255"), std::string::npos);
+    for (auto [id, password] : {std::pair{std::string(256, 'u'), std::string("pw")},
+                                std::pair{std::string("alice"), std::string(256, 'p')}}) {
+        auto socket = ClientFor(proxy, id, password);
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.step, FailureStep::Authenticate);
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable) << socket->proxyFailure;
     }
     proxy.Stop();
     EXPECT_EQ(proxy.Connections(), 0);
@@ -250,10 +269,13 @@ TEST(SocksConnect, ASilentProxyIsEndedByTheTimeLimit) {
     ScriptedProxy proxy([](SocketIPv4& c, int) { WaitForClose(c); });
     auto socket = ClientFor(proxy);
     socket->proxyTimeoutMs = 300;
-    EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
-    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
+    FailureReason failure;
+    EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::TimedOut);
+    EXPECT_EQ(failure.step, FailureStep::Reply);
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::TimedOut);
+    EXPECT_EQ(failure.step, FailureStep::Authenticate);
 }
 
 }  // namespace
