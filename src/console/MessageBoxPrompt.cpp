@@ -5,13 +5,18 @@
 #include <QThread>
 
 #include "controls/UiText.h"
+#include "session/FailureText.h"
 
 namespace ostiva {
 
 MessageBoxPrompt::MessageBoxPrompt(QWidget* owner) : owner_(owner) {}
 
 QString MessageBoxPrompt::Text(const PromptMessage& message) {
-    return UiText(message.id, QString::fromStdU16String(message.argument));
+    // Every piece in the user's language, the reasons' included.
+    TextLookup translated = [](StringId id, std::u16string_view argument) {
+        return UiText(id, QString::fromStdU16String(std::u16string(argument))).toStdU16String();
+    };
+    return QString::fromStdU16String(RenderPromptMessage(message, translated));
 }
 
 QString MessageBoxPrompt::Caption() {
@@ -36,8 +41,8 @@ bool MessageBoxPrompt::Run(const PromptMessage& message, bool question) {
         return answer;
     }
     QMessageBox box(question ? QMessageBox::Question : QMessageBox::Information, Caption(),
-                    Text(message),
-                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, Owner());
+                    Text(message), question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    Owner());
     box.setTextFormat(Qt::PlainText);  // texts may carry the server's words
     if (question) box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
