@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 
+#include "proxy/ProxyHandshakes.h"
 #include "support/TestServices.h"
 #include "transport/ListenerIPv4.h"
 #include "transport/SocketIPv4.h"
@@ -93,8 +94,8 @@ double OursOnce(const Peer& peer, Scheme scheme, uint16_t targetPort, std::strin
     socket.proxyPasswordAnsi.SetString(peer.password);
     socket.proxyTimeoutMs = 5000;
     auto start = std::chrono::steady_clock::now();
-    bool open = IsSocks(scheme) ? socket.ConnectSocks5Proxy(u"127.0.0.1", targetPort)
-                                : socket.ConnectHttpProxy(u"127.0.0.1", targetPort);
+    bool open = IsSocks(scheme) ? ConnectSocks5Proxy(socket, u"127.0.0.1", targetPort)
+                                : ConnectHttpProxy(socket, u"127.0.0.1", targetPort);
     auto end = std::chrono::steady_clock::now();
     if (!open) {
         *failure = "tunnel failed: " + socket.proxyFailure;

@@ -284,5 +284,89 @@
         <source>The login was cancelled.</source>
         <translation>The login was cancelled.</translation>
     </message>
+    <message>
+        <source>direct connection to %s</source>
+        <translation>direct connection to %s</translation>
+    </message>
+    <message>
+        <source>HTTP proxy %s</source>
+        <translation>HTTP proxy %s</translation>
+    </message>
+    <message>
+        <source>SOCKS4 proxy %s</source>
+        <translation>SOCKS4 proxy %s</translation>
+    </message>
+    <message>
+        <source>SOCKS5 proxy %s</source>
+        <translation>SOCKS5 proxy %s</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>failed</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>cancelled</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>the connection was refused</translation>
+    </message>
+    <message>
+        <source>no answer within the time limit</source>
+        <translation>no answer within the time limit</translation>
+    </message>
+    <message>
+        <source>the network or host cannot be reached</source>
+        <translation>the network or host cannot be reached</translation>
+    </message>
+    <message>
+        <source>the host name cannot be resolved</source>
+        <translation>the host name cannot be resolved</translation>
+    </message>
+    <message>
+        <source>no proxy host is set</source>
+        <translation>no proxy host is set</translation>
+    </message>
+    <message>
+        <source>the proxy refused the tunnel (status %s)</source>
+        <translation>the proxy refused the tunnel (status %s)</translation>
+    </message>
+    <message>
+        <source>the proxy refused the user name or password</source>
+        <translation>the proxy refused the user name or password</translation>
+    </message>
+    <message>
+        <source>the proxy asks for a user name and password, and none is set</source>
+        <translation>the proxy asks for a user name and password, and none is set</translation>
+    </message>
+    <message>
+        <source>the proxy asks for an authentication method that is not supported</source>
+        <translation>the proxy asks for an authentication method that is not supported</translation>
+    </message>
+    <message>
+        <source>a name or credential is too long for the proxy request</source>
+        <translation>a name or credential is too long for the proxy request</translation>
+    </message>
+    <message>
+        <source>the answer of the proxy cannot be read</source>
+        <translation>the answer of the proxy cannot be read</translation>
+    </message>
+    <message>
+        <source>the answer of the proxy is too large</source>
+        <translation>the answer of the proxy is too large</translation>
+    </message>
+    <message>
+        <source>the connection was closed</source>
+        <translation>the connection was closed</translation>
+    </message>
+    <message>
+        <source>sending failed</source>
+        <translation>sending failed</translation>
+    </message>
+    <message>
+        <source>the system could not open a connection</source>
+        <translation>the system could not open a connection</translation>
+    </message>
 </context>
 </TS>

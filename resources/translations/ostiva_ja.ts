@@ -284,5 +284,89 @@
         <source>The login was cancelled.</source>
         <translation>ログインがキャンセルされました。</translation>
     </message>
+    <message>
+        <source>direct connection to %s</source>
+        <translation>%s への直接接続</translation>
+    </message>
+    <message>
+        <source>HTTP proxy %s</source>
+        <translation>HTTPプロキシ %s</translation>
+    </message>
+    <message>
+        <source>SOCKS4 proxy %s</source>
+        <translation>SOCKS4プロキシ %s</translation>
+    </message>
+    <message>
+        <source>SOCKS5 proxy %s</source>
+        <translation>SOCKS5プロキシ %s</translation>
+    </message>
+    <message>
+        <source>failed</source>
+        <translation>失敗しました</translation>
+    </message>
+    <message>
+        <source>cancelled</source>
+        <translation>キャンセルされました</translation>
+    </message>
+    <message>
+        <source>the connection was refused</source>
+        <translation>接続が拒否されました</translation>
+    </message>
+    <message>
+        <source>no answer within the time limit</source>
+        <translation>制限時間内に応答がありません</translation>
+    </message>
+    <message>
+        <source>the network or host cannot be reached</source>
+        <translation>ネットワークまたはホストに到達できません</translation>
+    </message>
+    <message>
+        <source>the host name cannot be resolved</source>
+        <translation>ホスト名を解決できません</translation>
+    </message>
+    <message>
+        <source>no proxy host is set</source>
+        <translation>プロキシのホストが設定されていません</translation>
+    </message>
+    <message>
+        <source>the proxy refused the tunnel (status %s)</source>
+        <translation>プロキシがトンネルを拒否しました (ステータス %s)</translation>
+    </message>
+    <message>
+        <source>the proxy refused the user name or password</source>
+        <translation>プロキシがユーザー名またはパスワードを拒否しました</translation>
+    </message>
+    <message>
+        <source>the proxy asks for a user name and password, and none is set</source>
+        <translation>プロキシがユーザー名とパスワードを求めていますが、設定されていません</translation>
+    </message>
+    <message>
+        <source>the proxy asks for an authentication method that is not supported</source>
+        <translation>プロキシが対応していない認証方式を求めています</translation>
+    </message>
+    <message>
+        <source>a name or credential is too long for the proxy request</source>
+        <translation>名前または認証情報が長すぎるため、プロキシに要求を送れません</translation>
+    </message>
+    <message>
+        <source>the answer of the proxy cannot be read</source>
+        <translation>プロキシの応答を読み取れません</translation>
+    </message>
+    <message>
+        <source>the answer of the proxy is too large</source>
+        <translation>プロキシの応答が大きすぎます</translation>
+    </message>
+    <message>
+        <source>the connection was closed</source>
+        <translation>接続が切断されました</translation>
+    </message>
+    <message>
+        <source>sending failed</source>
+        <translation>送信に失敗しました</translation>
+    </message>
+    <message>
+        <source>the system could not open a connection</source>
+        <translation>システムが接続を開けませんでした</translation>
+    </message>
 </context>
 </TS>

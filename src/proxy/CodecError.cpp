@@ -78,4 +78,29 @@ const char* DescribeCodecError(CodecError error) {
     return "unknown error";
 }
 
+FailureCause FailureCauseOf(CodecError error) {
+    switch (error) {
+        case CodecError::None:
+            return FailureCause::Failed;
+        case CodecError::RequestTooLarge:
+        case CodecError::TextHasLineBreak:
+        case CodecError::CredentialsTooLong:
+        case CodecError::NtlmNameTooLong:
+        case CodecError::NtlmPasswordTooLong:
+        case CodecError::DigestHashTextTooLong:
+        case CodecError::SocksNameEmpty:
+        case CodecError::SocksNameTooLong:
+        case CodecError::SocksNameHasNul:
+        case CodecError::SocksUserTooLong:
+        case CodecError::SocksPasswordTooLong:
+            return FailureCause::RequestNotSendable;
+        case CodecError::ReplyTooLarge:
+            return FailureCause::ReplyTooLarge;
+        case CodecError::SchemeUnknown:
+            return FailureCause::SchemeNotOffered;
+        default:
+            return FailureCause::ReplyMalformed;
+    }
+}
+
 }  // namespace ostiva

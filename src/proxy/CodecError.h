@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "util/FailureReason.h"
+
 namespace ostiva {
 
 enum class CodecError {
@@ -43,10 +45,10 @@ enum class CodecError {
     DigestBadAlgorithm,  // an algorithm other than MD5
     DigestNoRealm,
     DigestNoNonce,
-    DigestWordTooLong,      // a directive name or value over 255 bytes
+    DigestWordTooLong,        // a directive name or value over 255 bytes
     DigestUnterminatedQuote,  // a quoted value without its closing quote
-    DigestValueTooLong,     // realm, qop or opaque over 49, nonce over 149
-    DigestHashTextTooLong,  // a text to hash over 511 bytes
+    DigestValueTooLong,       // realm, qop or opaque over 49, nonce over 149
+    DigestHashTextTooLong,    // a text to hash over 511 bytes
 
     // SOCKS
     SocksNameEmpty,        // nothing to send as the target name
@@ -58,6 +60,11 @@ enum class CodecError {
 
 // An English text for traces and error messages; never null.
 const char* DescribeCodecError(CodecError error);
+
+// The cause a handshake reports for the error: RequestNotSendable for what
+// could not be built, ReplyTooLarge or ReplyMalformed for what could not be
+// read.
+FailureCause FailureCauseOf(CodecError error);
 
 // A value together with the reason it could not be made. `value` holds its
 // default when `error` is not None.

@@ -6,26 +6,14 @@
 
 #include "proxy/Md5.h"
 #include "proxy/ProxyReply.h"
+#include "util/AsciiText.h"
 #include "util/Format.h"
 
 namespace ostiva {
 namespace {
 
-bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsSeparator(char c) { return IsWhite(c) || c == ','; }
-
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
+bool IsSeparator(char c) {
+    return IsAsciiWhite(c) || c == ',';
 }
 
 struct Directive {
@@ -50,7 +38,7 @@ CodecResult<std::vector<Directive>> ReadDirectives(std::string_view text) {
         std::string_view name = text.substr(nameStart, i - nameStart);
         if (name.size() > kDigestMaxWord) return Result::Fail(CodecError::DigestWordTooLong);
         size_t afterName = i;
-        while (i < text.size() && IsWhite(text[i])) ++i;
+        while (i < text.size() && IsAsciiWhite(text[i])) ++i;
         if (i >= text.size() || text[i] != '=') {
             // A bare word: the directive is there, without a value.
             if (!name.empty()) directives.push_back({name, std::string()});
@@ -58,24 +46,17 @@ CodecResult<std::vector<Directive>> ReadDirectives(std::string_view text) {
             continue;
         }
         ++i;
-        while (i < text.size() && IsWhite(text[i])) ++i;
+        while (i < text.size() && IsAsciiWhite(text[i])) ++i;
         std::string value;
         if (i < text.size() && text[i] == '"') {
-            ++i;
-            bool closed = false;
-            while (i < text.size()) {
-                char c = text[i++];
-                if (c == '"') {
-                    closed = true;
+            switch (ReadQuotedString(text, &i, kDigestMaxWord, &value)) {
+                case QuotedStringEnd::Complete:
                     break;
-                }
-                if (c == '\\' && i < text.size()) c = text[i++];
-                value += c;
-                if (value.size() > kDigestMaxWord) {
+                case QuotedStringEnd::TooLong:
                     return Result::Fail(CodecError::DigestWordTooLong);
-                }
+                case QuotedStringEnd::Unterminated:
+                    return Result::Fail(CodecError::DigestUnterminatedQuote);
             }
-            if (!closed) return Result::Fail(CodecError::DigestUnterminatedQuote);
         } else {
             size_t valueStart = i;
             while (i < text.size() && !IsSeparator(text[i])) ++i;
@@ -89,7 +70,7 @@ CodecResult<std::vector<Directive>> ReadDirectives(std::string_view text) {
 
 const Directive* Find(const std::vector<Directive>& directives, std::string_view name) {
     for (const Directive& d : directives) {
-        if (SameName(d.name, name)) return &d;
+        if (EqualsIgnoringAsciiCase(d.name, name)) return &d;
     }
     return nullptr;
 }
@@ -149,7 +130,7 @@ CodecResult<DigestChallenge> ParseDigestChallenge(std::string_view challengeLine
         // A qop list offers options; the first one is answered.
         if (&wanted == &kWanted[2]) {
             value = value.substr(0, value.find(','));
-            while (!value.empty() && IsWhite(value.back())) value.pop_back();
+            while (!value.empty() && IsAsciiWhite(value.back())) value.pop_back();
         }
         if (value.size() > wanted.maxLength) return Result::Fail(CodecError::DigestValueTooLong);
         challenge.*wanted.field = std::move(value);

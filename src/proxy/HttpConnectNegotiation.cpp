@@ -1,4 +1,4 @@
-// SocketIPv4::ConnectHttpProxy: the HTTP CONNECT handshake as a state
+// ConnectHttpProxy: the HTTP CONNECT handshake as a state
 // machine. One plain request on a first connection; a 200 ends there. A 401
 // or 407 names a scheme, and the credentials go on a fresh connection (the
 // first is closed at once): one Basic or Digest request, or the NTLM Type 1
@@ -20,7 +20,9 @@
 #include "proxy/ConnectRequest.h"
 #include "proxy/DigestChallenge.h"
 #include "proxy/NtlmMessages.h"
+#include "proxy/ProxyHandshakes.h"
 #include "proxy/ProxyReply.h"
+#include "proxy/ProxyStateMachine.h"
 #include "proxy/ProxyTunnelIo.h"
 #include "transport/AddressIPv4.h"
 #include "transport/SocketIPv4.h"
@@ -35,37 +37,32 @@ constexpr int kReconnectAttempts = 3;
 // Base64 text of a Type 3 with its terminator.
 constexpr size_t kNtlmTokenBuffer = 1024;
 
-class HttpConnectNegotiation {
+enum class HttpConnectState {
+    Start,
+    ProxyResolved,
+    Connected,
+    PlainSent,
+    Challenged,
+    Reconnected,
+    NegotiateSent,
+    ChallengeTaken,
+    CredentialsSent,
+    Tunnel,
+    Failed,
+};
+
+class HttpConnectNegotiation : public ProxyStateMachine<HttpConnectState> {
   public:
-    enum class State {
-        Start,
-        ProxyResolved,
-        Connected,
-        PlainSent,
-        Challenged,
-        Reconnected,
-        NegotiateSent,
-        ChallengeTaken,
-        CredentialsSent,
-        Tunnel,
-        Failed,
-    };
+    using State = HttpConnectState;
 
-    HttpConnectNegotiation(SocketIPv4& socket, std::u16string_view host, uint16_t port)
-        : socket_(socket),
-          log_(socket, "HTTP CONNECT"),
+    HttpConnectNegotiation(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                           FailureReason* failure)
+        : ProxyStateMachine(socket, RouteKind::HttpConnect, "HTTP CONNECT", failure),
           host_(ToUtf8(host)),
-          port_(port),
-          timeoutMs_(ProxyTimeoutOf(socket)) {}
-
-    // Throws SocketException when the proxy host cannot be resolved.
-    bool Run() {
-        while (state_ != State::Tunnel && state_ != State::Failed) Step();
-        return state_ == State::Tunnel;
-    }
+          port_(port) {}
 
   private:
-    static const char* Name(State state) {
+    const char* Name(State state) const override {
         switch (state) {
             case State::Start:
                 return "start";
@@ -93,23 +90,10 @@ class HttpConnectNegotiation {
         return "?";
     }
 
-    // The one place where the state changes.
-    void Enter(State next, std::string_view detail = {}) {
-        if (next == State::Failed) {
-            log_.Failure(Name(state_), detail);
-        } else {
-            log_.Transition(Name(state_), Name(next), detail);
-        }
-        state_ = next;
-    }
-
-    void Fail(std::string_view reason) { Enter(State::Failed, reason); }
-    void Fail(CodecError error) { Fail(DescribeCodecError(error)); }
-
-    void Step() {
-        switch (state_) {
+    void Step() override {
+        switch (state()) {
             case State::Start:
-                return ResolveProxy();
+                return Resolve();
             case State::ProxyResolved:
                 return ConnectFirst();
             case State::Connected:
@@ -132,50 +116,32 @@ class HttpConnectNegotiation {
         }
     }
 
-    void ResolveProxy() {
-        // The resolver's SocketException goes to the caller, with the
-        // failure on the trace.
-        try {
-            proxy_ =
-                AddressIPv4::Resolve(socket_.proxyHost, static_cast<uint16_t>(socket_.proxyPort));
-        } catch (...) {
-            Fail("the proxy host cannot be resolved");
-            throw;
-        }
-        Enter(State::ProxyResolved,
-              ToUtf8(FormatWide(u"%s:%u", {proxy_.ToString(), unsigned(proxy_.GetPort())})));
-    }
+    void Resolve() { Enter(State::ProxyResolved, ResolveProxy()); }
 
     void ConnectFirst() {
-        // Whatever an earlier attempt left on the handle is not reused.
-        socket_.Reopen();
-        if (!ConnectToProxy(socket_, proxy_, timeoutMs_)) {
-            return Fail(socket_.IsShutDown() ? "cancelled"
-                                             : "the proxy refused the connection or did not "
-                                               "answer in time");
-        }
+        if (!TryConnect()) return FailConnect(kConnectFailed);
         Enter(State::Connected);
     }
 
     void SendPlain() {
         auto request = MakePlainConnectRequest(host_, port_);
-        if (!request.ok()) return Fail(request.error);
-        if (!SendToProxy(socket_, request.value)) return Fail("sending to the proxy failed");
+        if (!request.ok()) return Fail(FailureStep::Request, request.error);
+        if (!Send(request.value, FailureStep::Request)) return;
         Enter(State::PlainSent, FormatNarrow("CONNECT %s:%u", {host_, unsigned(port_)}));
     }
 
     // Reads one reply header into header_ and its parsed form into reply_;
     // false after failing.
-    bool ReadReply() {
+    bool ReadReply(FailureStep step) {
         Deadline deadline(timeoutMs_);
         ProxyIoEnd end = ReceiveProxyReplyHeader(socket_, deadline, &header_);
         if (end != ProxyIoEnd::Complete) {
-            Fail(DescribeProxyIoEnd(end));
+            Fail(step, end);
             return false;
         }
         reply_ = ParseProxyReply(header_);
         if (reply_.progress != ProxyReplyProgress::Complete) {
-            Fail(reply_.error);
+            Fail(step, reply_.error);
             return false;
         }
         return true;
@@ -185,21 +151,27 @@ class HttpConnectNegotiation {
 
     std::string StatusText() const { return FormatNarrow("status %d", {reply_.statusCode}); }
 
+    void FailRefused(FailureStep step, std::string_view logFormat) {
+        Fail(step, FailureCause::ProxyRefused, FormatNarrow(logFormat, {reply_.statusCode}),
+             reply_.statusCode);
+    }
+
     void ReadFirstReply() {
-        if (!ReadReply()) return;
+        if (!ReadReply(FailureStep::Reply)) return;
         if (reply_.statusCode == 200) return Enter(State::Tunnel, StatusText());
         if (!IsChallenge(reply_.statusCode)) {
-            return Fail(
-                FormatNarrow("the proxy refused the tunnel (status %d)", {reply_.statusCode}));
+            return FailRefused(FailureStep::Reply, "the proxy refused the tunnel (status %d)");
         }
         auto challenge = LocateProxyChallenge(header_);
-        if (!challenge.ok()) return Fail(challenge.error);
+        if (!challenge.ok()) return Fail(FailureStep::Authenticate, challenge.error);
         auto scheme = MatchProxyAuthScheme(challenge.value.value);
         if (!scheme.ok()) {
             std::string_view word = challenge.value.value;
-            word = word.substr(0, word.find(' '));
-            return Fail(FormatNarrow("the proxy asks for an unsupported authentication (%s)",
-                                     {word.substr(0, kProxySchemeMax)}));
+            word = word.substr(0, word.find(' ')).substr(0, kProxySchemeMax);
+            return Fail(
+                FailureStep::Authenticate, FailureCause::SchemeNotOffered,
+                FormatNarrow("the proxy asks for an unsupported authentication (%s)", {word}),
+                reply_.statusCode, SchemeWord(word));
         }
         scheme_ = scheme.value;
         // The reply stays in header_: Digest reads its challenge from it.
@@ -218,17 +190,24 @@ class HttpConnectNegotiation {
         return "?";
     }
 
+    // A scheme word from the proxy as a reason may carry it: printable
+    // ASCII only, so no control byte reaches a message.
+    static std::string SchemeWord(std::string_view word) {
+        std::string printable;
+        for (char c : word) printable += c > ' ' && c < 0x7F ? c : '?';
+        return printable;
+    }
+
     void Reconnect() {
         // The challenged connection is closed at once; the credentials go on
         // a new one to the same address.
         for (int attempt = 1; attempt <= kReconnectAttempts; ++attempt) {
-            socket_.Reopen();
-            if (ConnectToProxy(socket_, proxy_, timeoutMs_)) {
+            if (TryConnect()) {
                 return Enter(State::Reconnected, FormatNarrow("attempt %d", {attempt}));
             }
-            if (socket_.IsShutDown()) return Fail("cancelled");
+            if (socket_.IsShutDown()) break;
         }
-        Fail("the proxy refused the authenticating connection");
+        FailConnect("the proxy refused the authenticating connection");
     }
 
     void SendCredentials() {
@@ -239,26 +218,22 @@ class HttpConnectNegotiation {
                 return SendAuthenticated(request, State::CredentialsSent, "Basic");
             }
             case ProxyAuthScheme::Digest: {
-                CodecError error = CodecError::None;
-                if (!socket_.MakeDigestResponse(header_, host_, port_, &error)) return Fail(error);
-                DigestResponse digest;
-                digest.realm = socket_.digestRealm;
-                digest.nonce = socket_.digestNonce;
-                digest.cnonce = socket_.digestCnonce;
-                digest.nonceCount = socket_.digestNonceCount;
-                digest.response = socket_.digestResponse;
-                digest.qop = socket_.digestQop;
-                digest.opaque = socket_.digestOpaque;
-                auto request =
-                    MakeDigestConnectRequest(host_, port_, socket_.proxyIdAnsi.view(), digest);
+                auto digest = MakeDigestResponse(header_, socket_.proxyIdAnsi.view(),
+                                                 socket_.proxyPasswordAnsi.view(), host_, port_);
+                if (!digest.ok()) return Fail(FailureStep::Authenticate, digest.error);
+                auto request = MakeDigestConnectRequest(host_, port_, socket_.proxyIdAnsi.view(),
+                                                        digest.value);
                 return SendAuthenticated(request, State::CredentialsSent,
-                                         FormatNarrow("Digest, qop \"%s\"", {socket_.digestQop}));
+                                         FormatNarrow("Digest, qop \"%s\"", {digest.value.qop}));
             }
             case ProxyAuthScheme::Ntlm: {
-                std::vector<uint8_t> type1;
-                CodecError error = CodecError::None;
-                if (!socket_.MakeNtlmType1(&type1, &error)) return Fail(error);
-                auto request = MakeNtlmConnectRequest(host_, port_, Base64Encode(type1));
+                auto identity = MakeNtlmIdentity(socket_.proxyIdAnsi.view(),
+                                                 socket_.proxyPasswordAnsi.view(), LocalHostName());
+                if (!identity.ok()) return Fail(FailureStep::Authenticate, identity.error);
+                ntlmIdentity_ = std::move(identity.value);
+                auto type1 = MakeNtlmType1(ntlmIdentity_);
+                if (!type1.ok()) return Fail(FailureStep::Authenticate, type1.error);
+                auto request = MakeNtlmConnectRequest(host_, port_, Base64Encode(type1.value));
                 return SendAuthenticated(request, State::NegotiateSent, "NTLM Type 1");
             }
         }
@@ -266,72 +241,77 @@ class HttpConnectNegotiation {
 
     void SendAuthenticated(const CodecResult<std::string>& request, State next,
                            std::string_view what) {
-        if (!request.ok()) return Fail(request.error);
-        if (!SendToProxy(socket_, request.value)) return Fail("sending to the proxy failed");
+        if (!request.ok()) return Fail(FailureStep::Authenticate, request.error);
+        if (!Send(request.value, FailureStep::Authenticate)) return;
         Enter(next, what);
     }
 
     void ReadNtlmChallenge() {
-        if (!ReadReply()) return;
+        if (!ReadReply(FailureStep::Authenticate)) return;
         if (reply_.statusCode == 200) return Enter(State::Tunnel, StatusText());
         if (!IsChallenge(reply_.statusCode)) {
-            return Fail(FormatNarrow("the proxy refused the NTLM negotiation (status %d)",
-                                     {reply_.statusCode}));
+            return FailRefused(FailureStep::Authenticate,
+                               "the proxy refused the NTLM negotiation (status %d)");
         }
         auto challenge = LocateProxyChallenge(header_);
-        if (!challenge.ok()) return Fail(challenge.error);
+        if (!challenge.ok()) return Fail(FailureStep::Authenticate, challenge.error);
         auto token = ReadNtlmChallengeToken(challenge.value.value);
-        if (!token.ok()) return Fail(token.error);
+        if (!token.ok()) return Fail(FailureStep::Authenticate, token.error);
         auto type2 = ReadNtlmType2(token.value);
-        if (!type2.ok()) return Fail(type2.error);
-        socket_.ntlmChallenge = type2.value;
+        if (!type2.ok()) return Fail(FailureStep::Authenticate, type2.error);
+        ntlmChallenge_ = type2.value;
         // The Type 3 goes on this connection, so the body of this reply must
         // be out of the way first.
         if (reply_.contentLength && *reply_.contentLength > 0) {
             if (*reply_.contentLength > kProxyReplyMaxBody) {
-                return Fail("the proxy's challenge reply has an oversized body");
+                return Fail(FailureStep::Authenticate, FailureCause::ReplyTooLarge,
+                            "the proxy's challenge reply has an oversized body");
             }
             ProxyIoEnd end = DiscardFromProxy(socket_, *reply_.contentLength, Deadline(timeoutMs_));
-            if (end != ProxyIoEnd::Complete) return Fail(DescribeProxyIoEnd(end));
+            if (end != ProxyIoEnd::Complete) return Fail(FailureStep::Authenticate, end);
         }
         Enter(State::ChallengeTaken, StatusText());
     }
 
     void SendNtlmAuthenticate() {
-        char token[kNtlmTokenBuffer];
-        CodecError error = CodecError::None;
-        size_t length = socket_.MakeNtlmType3(token, sizeof token, &error);
-        if (length == 0) return Fail(error);
-        auto request = MakeNtlmConnectRequest(host_, port_, std::string_view(token, length));
+        auto type3 = MakeNtlmType3(ntlmIdentity_, ntlmChallenge_);
+        if (!type3.ok()) return Fail(FailureStep::Authenticate, type3.error);
+        // The Base64 text with room for a terminator, as a fixed buffer.
+        if (Base64EncodedLength(type3.value.size()) + 1 > kNtlmTokenBuffer) {
+            return Fail(FailureStep::Authenticate, CodecError::RequestTooLarge);
+        }
+        auto request = MakeNtlmConnectRequest(host_, port_, Base64Encode(type3.value));
         SendAuthenticated(request, State::CredentialsSent, "NTLM Type 3");
     }
 
     void ReadFinalReply() {
-        if (!ReadReply()) return;
+        if (!ReadReply(FailureStep::Reply)) return;
         if (reply_.statusCode == 200) return Enter(State::Tunnel, StatusText());
         if (IsChallenge(reply_.statusCode)) {
-            return Fail(FormatNarrow("the proxy refused the %s credentials (status %d)",
-                                     {SchemeName(), reply_.statusCode}));
+            return Fail(FailureStep::Authenticate, FailureCause::CredentialsRefused,
+                        FormatNarrow("the proxy refused the %s credentials (status %d)",
+                                     {SchemeName(), reply_.statusCode}),
+                        reply_.statusCode, SchemeName());
         }
-        Fail(FormatNarrow("the proxy refused the tunnel (status %d)", {reply_.statusCode}));
+        FailRefused(FailureStep::Reply, "the proxy refused the tunnel (status %d)");
     }
 
-    SocketIPv4& socket_;
-    ProxyStateLog log_;
-    State state_ = State::Start;
     std::string host_;
     uint16_t port_;
-    int timeoutMs_;
-    AddressIPv4 proxy_;
     std::string header_;
     ProxyReplyHeader reply_;
     ProxyAuthScheme scheme_ = ProxyAuthScheme::Basic;
+    // The NTLM exchange of this one run: the identity from the proxy
+    // settings and this computer, and the proxy's challenge.
+    NtlmIdentity ntlmIdentity_;
+    NtlmChallenge ntlmChallenge_{};
 };
 
 }  // namespace
 
-bool SocketIPv4::ConnectHttpProxy(std::u16string_view host, uint16_t port) {
-    return HttpConnectNegotiation(*this, host, port).Run();
+bool ConnectHttpProxy(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                      FailureReason* failure) {
+    return HttpConnectNegotiation(socket, host, port, failure).Run();
 }
 
 }  // namespace ostiva

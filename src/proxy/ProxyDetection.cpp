@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "proxy/ProxyHandshakes.h"
 #include "transport/SocketIPv4.h"
 #include "util/Format.h"
 #include "util/StringStorage.h"
@@ -248,7 +249,7 @@ ProxyDetectionResult DetectProxyEndpoint(const ProxyDetectionSources& sources) {
     return result;
 }
 
-void SocketIPv4::DetectProxy() {
+void DetectProxy(SocketIPv4& socket) {
     try {
         ProxyDetectionSources sources;
         sources.ask = [](const std::string& url) {
@@ -257,10 +258,10 @@ void SocketIPv4::DetectProxy() {
         sources.staticText =
             StaticProxyFromEnvironment([](const char* name) { return std::getenv(name); });
         ProxyDetectionResult result = DetectProxyEndpoint(sources);
-        proxyTrace.push_back("detect proxy: " + result.how);
+        socket.proxyTrace.push_back("detect proxy: " + result.how);
         if (result.endpoint) {
-            proxyHost.SetString(result.endpoint->host);
-            proxyPort = result.endpoint->port;
+            socket.proxyHost.SetString(result.endpoint->host);
+            socket.proxyPort = result.endpoint->port;
         }
     } catch (const std::exception&) {
         // Detection reports nothing; memory trouble here leaves the fields.

@@ -4,28 +4,13 @@
 #include <cstdint>
 
 #include "proxy/NtlmMessages.h"
+#include "util/AsciiText.h"
 
 namespace ostiva {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kHeaderEnd = "\r\n\r\n";
-
-bool IsWhite(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    }
-    return true;
-}
 
 // The status code of the first line, or nullopt.
 std::optional<int> ReadStatusCode(std::string_view statusLine) {
@@ -36,7 +21,7 @@ std::optional<int> ReadStatusCode(std::string_view statusLine) {
     if (token.size() > kProxyStatusTokenMax) return std::nullopt;
 
     size_t i = 0;
-    while (i < token.size() && IsWhite(token[i])) ++i;
+    while (i < token.size() && IsAsciiWhite(token[i])) ++i;
     bool negative = false;
     if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
     size_t firstDigit = i;
@@ -52,10 +37,7 @@ std::optional<int> ReadStatusCode(std::string_view statusLine) {
 
 // The value of one Content-Length line: digits between optional blanks.
 std::optional<uint64_t> ReadContentLength(std::string_view value) {
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) {
-        value.remove_prefix(1);
-    }
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+    value = TrimAsciiBlanks(value);
     if (value.empty()) return std::nullopt;
     uint64_t length = 0;
     for (char c : value) {
@@ -104,8 +86,7 @@ ProxyReplyHeader ParseProxyReply(std::string_view received) {
         size_t colon = line.find(':');
         if (colon == std::string_view::npos) continue;
         std::string_view name = line.substr(0, colon);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.remove_suffix(1);
-        if (!EqualsIgnoringCase(name, "Content-Length")) continue;
+        if (!EqualsIgnoringAsciiCase(TrimAsciiBlanks(name), "Content-Length")) continue;
         std::optional<uint64_t> length = ReadContentLength(line.substr(colon + 1));
         if (!length || (header.contentLength && *header.contentLength != *length)) {
             return Fail(header, CodecError::ContentLengthMalformed);
@@ -118,12 +99,12 @@ ProxyReplyHeader ParseProxyReply(std::string_view received) {
 
 CodecResult<ProxyChallenge> LocateProxyChallenge(std::string_view header) {
     using Result = CodecResult<ProxyChallenge>;
-    static constexpr std::array<std::string_view, 4> kNames = {
-        "Proxy-Authenticate: ", "proxy-authenticate: ", "Proxy-Authorization: ",
-        "proxy-authorization: "};
+    // Header names are case-insensitive (RFC 9110 5.1).
+    static constexpr std::array<std::string_view, 2> kNames = {"Proxy-Authenticate: ",
+                                                               "Proxy-Authorization: "};
     size_t nameStart = std::string_view::npos;
     for (std::string_view name : kNames) {
-        nameStart = header.find(name);
+        nameStart = FindIgnoringAsciiCase(header, name);
         if (nameStart != std::string_view::npos) break;
     }
     if (nameStart == std::string_view::npos) return Result::Fail(CodecError::ChallengeMissing);
@@ -160,9 +141,9 @@ CodecResult<std::string> ReadNtlmChallengeToken(std::string_view challengeValue)
     std::string_view words[2];
     size_t at = 0;
     for (std::string_view& word : words) {
-        while (at < challengeValue.size() && IsWhite(challengeValue[at])) ++at;
+        while (at < challengeValue.size() && IsAsciiWhite(challengeValue[at])) ++at;
         size_t start = at;
-        while (at < challengeValue.size() && !IsWhite(challengeValue[at])) ++at;
+        while (at < challengeValue.size() && !IsAsciiWhite(challengeValue[at])) ++at;
         word = challengeValue.substr(start, at - start);
         if (word.size() > kNtlmMaxTokenChars) return Result::Fail(CodecError::NtlmWordTooLong);
     }

@@ -53,11 +53,10 @@ struct ProxyChallenge {
     std::string line;   // the header line from its name up to (not including) "\r\n"
 };
 
-// Finds the challenge in a header block: the names "Proxy-Authenticate: ",
-// "proxy-authenticate: ", "Proxy-Authorization: " and "proxy-authorization: "
-// are searched for in this order, each anywhere in the text, and the first
-// name found is used; its value runs to the next "\r\n" and may hold at most
-// 1023 bytes. A name written in capitals only is not recognised.
+// Finds the challenge in a header block: the names "Proxy-Authenticate: "
+// and "Proxy-Authorization: " are searched for in this order without regard
+// to case, each anywhere in the text, and the first name found is used; its
+// value runs to the next "\r\n" and may hold at most 1023 bytes.
 CodecResult<ProxyChallenge> LocateProxyChallenge(std::string_view header);
 
 // The scheme of a challenge value: its first word (up to the first space, at

@@ -71,6 +71,21 @@ const char* DescribeProxyIoEnd(ProxyIoEnd end) {
     return "unknown";
 }
 
+FailureCause FailureCauseOf(ProxyIoEnd end) {
+    switch (end) {
+        case ProxyIoEnd::Complete:
+        case ProxyIoEnd::Failed:
+            return FailureCause::Failed;
+        case ProxyIoEnd::Closed:
+            return FailureCause::ConnectionClosed;
+        case ProxyIoEnd::TimedOut:
+            return FailureCause::TimedOut;
+        case ProxyIoEnd::TooLarge:
+            return FailureCause::ReplyTooLarge;
+    }
+    return FailureCause::Failed;
+}
+
 bool ConnectToProxy(SocketIPv4& socket, const AddressIPv4& proxy, int timeoutMs) {
     return socket.Connect(proxy, timeoutMs);
 }

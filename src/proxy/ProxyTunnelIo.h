@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "transport/Deadline.h"
+#include "util/FailureReason.h"
 
 namespace ostiva {
 
@@ -28,6 +29,8 @@ enum class ProxyIoEnd {
 
 // A short English text for traces and failure reasons ("timed out", ...).
 const char* DescribeProxyIoEnd(ProxyIoEnd end);
+// The cause a handshake reports when a transfer ended this way.
+FailureCause FailureCauseOf(ProxyIoEnd end);
 
 // A body of a challenge reply larger than this is not read through: the
 // connection is given up instead.

@@ -1,4 +1,4 @@
-// SocketIPv4::ConnectSocks4Proxy and ConnectSocks5Proxy: the SOCKS
+// ConnectSocks4Proxy and ConnectSocks5Proxy: the SOCKS
 // handshakes as state machines. Each attempt opens a fresh handle (an HTTP
 // CONNECT attempt before it may have connected the old one to the same
 // proxy), every reply is awaited within the socket's proxy time limit, and
@@ -15,6 +15,8 @@
 #include <string>
 
 #include "proxy/CodecError.h"
+#include "proxy/ProxyHandshakes.h"
+#include "proxy/ProxyStateMachine.h"
 #include "proxy/ProxyTunnelIo.h"
 #include "proxy/SocksMessages.h"
 #include "transport/AddressIPv4.h"
@@ -79,85 +81,63 @@ SocksTarget ResolveTarget(const std::string& name, std::u16string_view host, uin
     return target;
 }
 
-// What both handshakes share: the state log, the proxy address, the fresh
-// connection and reading a reply through its checker.
-class SocksHandshake {
+// What both handshakes add to the state machine: the target's name and
+// reading a reply through its checker.
+template <class State>
+class SocksHandshake : public ProxyStateMachine<State> {
   protected:
-    SocksHandshake(SocketIPv4& socket, std::string_view method, std::u16string_view host,
-                   uint16_t port)
-        : socket_(socket),
-          log_(socket, method),
-          host_(host),
-          name_(ToUtf8(host)),
-          port_(port),
-          timeoutMs_(ProxyTimeoutOf(socket)) {}
+    using Base = ProxyStateMachine<State>;
 
-    // Why the target name cannot go into a SOCKS request, or empty. Checked
-    // before any connection is made.
-    std::string NameProblem() const {
-        if (name_.size() <= kSocksMaxNameBytes) return {};
-        return FormatNarrow("the server name is longer than %u bytes",
-                            {unsigned(kSocksMaxNameBytes)});
+    SocksHandshake(SocketIPv4& socket, RouteKind route, std::string_view method,
+                   std::u16string_view host, uint16_t port, FailureReason* failure)
+        : Base(socket, route, method, failure), host_(host), name_(ToUtf8(host)), port_(port) {}
+
+    // False, after failing, when the target name cannot go into a SOCKS
+    // request. Checked before any connection is made.
+    bool CheckName() {
+        if (name_.size() <= kSocksMaxNameBytes) return true;
+        Base::Fail(FailureStep::Request, FailureCause::RequestNotSendable,
+                   FormatNarrow("the server name is longer than %u bytes",
+                                {unsigned(kSocksMaxNameBytes)}));
+        return false;
     }
 
-    // The proxy's address as text for the trace. Throws SocketException
-    // when the proxy host cannot be resolved.
-    std::string ResolveProxy() {
-        proxy_ = AddressIPv4::Resolve(socket_.proxyHost, static_cast<uint16_t>(socket_.proxyPort));
-        return ToUtf8(FormatWide(u"%s:%u", {proxy_.ToString(), unsigned(proxy_.GetPort())}));
-    }
-
-    static constexpr const char* kUnresolvable = "the proxy host cannot be resolved";
-
-    // A fresh handle connected to the proxy; the failure reason otherwise.
-    std::string ConnectFresh() {
-        socket_.Reopen();
-        if (ConnectToProxy(socket_, proxy_, timeoutMs_)) return {};
-        if (socket_.IsShutDown()) return "cancelled";
-        return "the proxy refused the connection or did not answer in time";
-    }
-
-    std::string Send(std::span<const uint8_t> bytes) {
-        return SendToProxy(socket_, bytes) ? std::string() : "sending to the proxy failed";
-    }
-
-    // Receives one reply until `check` no longer says Incomplete. Empty
-    // reason: the check's verdict is in `*result`.
+    // Receives one reply until `check` no longer says Incomplete. False,
+    // after failing at `step`, when the transfer ends first; otherwise the
+    // check's verdict is in `*result`.
     template <class Check>
-    std::string Receive(Check check, SocksReplyCheck* result) {
+    bool Receive(Check check, FailureStep step, SocksReplyCheck* result) {
         std::vector<uint8_t> received;
-        Deadline deadline(timeoutMs_);
+        Deadline deadline(Base::timeoutMs_);
         for (;;) {
             *result = check(std::span<const uint8_t>(received));
-            if (result->verdict != SocksVerdict::Incomplete) return {};
-            ProxyIoEnd end = ReceiveMoreFromProxy(socket_, &received, result->length, deadline);
-            if (end != ProxyIoEnd::Complete) return DescribeProxyIoEnd(end);
+            if (result->verdict != SocksVerdict::Incomplete) return true;
+            ProxyIoEnd end =
+                ReceiveMoreFromProxy(Base::socket_, &received, result->length, deadline);
+            if (end != ProxyIoEnd::Complete) {
+                Base::Fail(step, end);
+                return false;
+            }
         }
     }
 
-    SocketIPv4& socket_;
-    ProxyStateLog log_;
     std::u16string host_;
     std::string name_;
     uint16_t port_;
-    int timeoutMs_;
-    AddressIPv4 proxy_;
 };
 
-class Socks4Handshake : SocksHandshake {
+enum class Socks4State { Start, ProxyResolved, Connected, RequestSent, Tunnel, Failed };
+
+class Socks4Handshake : public SocksHandshake<Socks4State> {
   public:
-    enum class State { Start, ProxyResolved, Connected, RequestSent, Tunnel, Failed };
+    using State = Socks4State;
 
-    Socks4Handshake(SocketIPv4& socket, std::u16string_view host, uint16_t port)
-        : SocksHandshake(socket, "SOCKS4", host, port) {}
-
-    bool Run() {
-        while (state_ != State::Tunnel && state_ != State::Failed) Step();
-        return state_ == State::Tunnel;
-    }
+    Socks4Handshake(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                    FailureReason* failure)
+        : SocksHandshake(socket, RouteKind::Socks4, "SOCKS4", host, port, failure) {}
 
   private:
-    static const char* Name(State state) {
+    const char* Name(State state) const override {
         switch (state) {
             case State::Start:
                 return "start";
@@ -175,89 +155,64 @@ class Socks4Handshake : SocksHandshake {
         return "?";
     }
 
-    // The one place where the state changes.
-    void Enter(State next, std::string_view detail = {}) {
-        if (next == State::Failed) {
-            log_.Failure(Name(state_), detail);
-        } else {
-            log_.Transition(Name(state_), Name(next), detail);
-        }
-        state_ = next;
-    }
-
-    void Step() {
-        switch (state_) {
-            case State::Start: {
-                std::string problem = NameProblem();
-                if (!problem.empty()) return Enter(State::Failed, problem);
-                std::string where;
-                try {
-                    where = ResolveProxy();
-                } catch (...) {
-                    Enter(State::Failed, kUnresolvable);
-                    throw;
-                }
-                return Enter(State::ProxyResolved, where);
-            }
-            case State::ProxyResolved: {
-                std::string failure = ConnectFresh();
-                if (!failure.empty()) return Enter(State::Failed, failure);
+    void Step() override {
+        switch (state()) {
+            case State::Start:
+                if (!CheckName()) return;
+                return Enter(State::ProxyResolved, ResolveProxy());
+            case State::ProxyResolved:
+                if (!TryConnect()) return FailConnect(kConnectFailed);
                 return Enter(State::Connected);
-            }
             case State::Connected: {
                 SocksTarget target = ResolveTarget(name_, host_, port_);
                 auto request = MakeSocks4Request(target);
-                if (!request.ok()) return Enter(State::Failed, DescribeCodecError(request.error));
-                std::string failure = Send(request.value);
-                if (!failure.empty()) return Enter(State::Failed, failure);
+                if (!request.ok()) return Fail(FailureStep::Request, request.error);
+                if (!Send(request.value, FailureStep::Request)) return;
                 return Enter(State::RequestSent,
                              target.address ? "by address" : "SOCKS4a, by name");
             }
             case State::RequestSent: {
                 SocksReplyCheck reply;
-                std::string failure = Receive(CheckSocks4Reply, &reply);
-                if (!failure.empty()) return Enter(State::Failed, failure);
+                if (!Receive(CheckSocks4Reply, FailureStep::Reply, &reply)) return;
                 if (reply.verdict == SocksVerdict::Granted) return Enter(State::Tunnel, "granted");
                 if (reply.verdict == SocksVerdict::Refused) {
-                    return Enter(State::Failed,
-                                 FormatNarrow("the proxy refused the tunnel (%u, %s)",
-                                              {unsigned(reply.code), Socks4ReplyText(reply.code)}));
+                    return Fail(FailureStep::Reply, FailureCause::ProxyRefused,
+                                FormatNarrow("the proxy refused the tunnel (%u, %s)",
+                                             {unsigned(reply.code), Socks4ReplyText(reply.code)}),
+                                reply.code);
                 }
-                return Enter(State::Failed, "the proxy's reply is not a SOCKS4 reply");
+                return Fail(FailureStep::Reply, FailureCause::ReplyMalformed,
+                            "the proxy's reply is not a SOCKS4 reply");
             }
             case State::Tunnel:
             case State::Failed:
                 return;
         }
     }
-
-    State state_ = State::Start;
 };
 
-class Socks5Handshake : SocksHandshake {
-  public:
-    enum class State {
-        Start,
-        ProxyResolved,
-        Connected,
-        GreetingSent,
-        AuthSent,
-        ConnectSent,
-        Tunnel,
-        Failed
-    };
+enum class Socks5State {
+    Start,
+    ProxyResolved,
+    Connected,
+    GreetingSent,
+    AuthSent,
+    ConnectSent,
+    Tunnel,
+    Failed
+};
 
-    Socks5Handshake(SocketIPv4& socket, std::u16string_view host, uint16_t port)
-        : SocksHandshake(socket, "SOCKS5", host, port),
+class Socks5Handshake : public SocksHandshake<Socks5State> {
+  public:
+    using State = Socks5State;
+
+    Socks5Handshake(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                    FailureReason* failure)
+        : SocksHandshake(socket, RouteKind::Socks5, "SOCKS5", host, port, failure),
           offerUserPassword_(!socket.proxyIdAnsi.IsEmpty()) {}
 
-    bool Run() {
-        while (state_ != State::Tunnel && state_ != State::Failed) Step();
-        return state_ == State::Tunnel;
-    }
-
   private:
-    static const char* Name(State state) {
+    const char* Name(State state) const override {
         switch (state) {
             case State::Start:
                 return "start";
@@ -279,32 +234,18 @@ class Socks5Handshake : SocksHandshake {
         return "?";
     }
 
-    // The one place where the state changes.
-    void Enter(State next, std::string_view detail = {}) {
-        if (next == State::Failed) {
-            log_.Failure(Name(state_), detail);
-        } else {
-            log_.Transition(Name(state_), Name(next), detail);
-        }
-        state_ = next;
-    }
-
-    void Step() {
-        switch (state_) {
+    void Step() override {
+        switch (state()) {
             case State::Start:
                 return Start();
-            case State::ProxyResolved: {
-                std::string failure = ConnectFresh();
-                if (!failure.empty()) return Enter(State::Failed, failure);
+            case State::ProxyResolved:
+                if (!TryConnect()) return FailConnect(kConnectFailed);
                 return Enter(State::Connected);
-            }
-            case State::Connected: {
-                std::string failure = Send(MakeSocks5Greeting(offerUserPassword_));
-                if (!failure.empty()) return Enter(State::Failed, failure);
+            case State::Connected:
+                if (!Send(MakeSocks5Greeting(offerUserPassword_), FailureStep::Request)) return;
                 return Enter(State::GreetingSent, offerUserPassword_
                                                       ? "offers username/password and none"
                                                       : "offers no authentication");
-            }
             case State::GreetingSent:
                 return ReadMethod();
             case State::AuthSent:
@@ -319,30 +260,21 @@ class Socks5Handshake : SocksHandshake {
 
     void Start() {
         // Everything that could not be sent is refused before connecting.
-        std::string problem = NameProblem();
-        if (!problem.empty()) return Enter(State::Failed, problem);
+        if (!CheckName()) return;
         if (offerUserPassword_) {
             auto auth = MakeSocks5UserPassRequest(socket_.proxyIdAnsi.view(),
                                                   socket_.proxyPasswordAnsi.view());
-            if (!auth.ok()) return Enter(State::Failed, DescribeCodecError(auth.error));
+            if (!auth.ok()) return Fail(FailureStep::Authenticate, auth.error);
             auth_ = std::move(auth.value);
         }
-        std::string where;
-        try {
-            where = ResolveProxy();
-        } catch (...) {
-            Enter(State::Failed, kUnresolvable);
-            throw;
-        }
-        Enter(State::ProxyResolved, where);
+        Enter(State::ProxyResolved, ResolveProxy());
     }
 
     void SendConnect(std::string_view why) {
         SocksTarget target = ResolveTarget(name_, host_, port_);
         auto request = MakeSocks5ConnectRequest(target);
-        if (!request.ok()) return Enter(State::Failed, DescribeCodecError(request.error));
-        std::string failure = Send(request.value);
-        if (!failure.empty()) return Enter(State::Failed, failure);
+        if (!request.ok()) return Fail(FailureStep::Request, request.error);
+        if (!Send(request.value, FailureStep::Request)) return;
         Enter(State::ConnectSent,
               FormatNarrow("%s; %s", {why, target.address ? "by address" : "by name"}));
     }
@@ -350,67 +282,68 @@ class Socks5Handshake : SocksHandshake {
     void ReadMethod() {
         SocksReplyCheck reply;
         bool offered = offerUserPassword_;
-        std::string failure = Receive(
-            [offered](std::span<const uint8_t> bytes) {
-                return CheckSocks5MethodReply(bytes, offered);
-            },
-            &reply);
-        if (!failure.empty()) return Enter(State::Failed, failure);
+        auto check = [offered](std::span<const uint8_t> bytes) {
+            return CheckSocks5MethodReply(bytes, offered);
+        };
+        if (!Receive(check, FailureStep::Authenticate, &reply)) return;
         if (reply.verdict == SocksVerdict::Refused) {
-            return Enter(State::Failed, "the proxy accepts none of the offered methods");
+            return Fail(FailureStep::Authenticate, FailureCause::SchemeNotOffered,
+                        "the proxy accepts none of the offered methods", reply.code);
         }
         if (reply.verdict == SocksVerdict::Malformed) {
             if (reply.code == kSocks5MethodUserPassword) {
-                return Enter(State::Failed,
-                             "the proxy asks for a user name and password, and none is set");
+                return Fail(FailureStep::Authenticate, FailureCause::CredentialsMissing,
+                            "the proxy asks for a user name and password, and none is set");
             }
-            return Enter(State::Failed, "the proxy's reply is not a SOCKS5 reply");
+            return Fail(FailureStep::Authenticate, FailureCause::ReplyMalformed,
+                        "the proxy's reply is not a SOCKS5 reply");
         }
         if (reply.code == kSocks5MethodNone) return SendConnect("no authentication");
-        std::string sendFailure = Send(auth_);
-        if (!sendFailure.empty()) return Enter(State::Failed, sendFailure);
+        if (!Send(auth_, FailureStep::Authenticate)) return;
         Enter(State::AuthSent);
     }
 
     void ReadAuthReply() {
         SocksReplyCheck reply;
-        std::string failure = Receive(CheckSocks5UserPassReply, &reply);
-        if (!failure.empty()) return Enter(State::Failed, failure);
+        if (!Receive(CheckSocks5UserPassReply, FailureStep::Authenticate, &reply)) return;
         if (reply.verdict != SocksVerdict::Granted) {
-            return Enter(State::Failed, "the proxy refused the user name or password");
+            return Fail(FailureStep::Authenticate, FailureCause::CredentialsRefused,
+                        "the proxy refused the user name or password", reply.code);
         }
         SendConnect("username/password accepted");
     }
 
     void ReadConnectReply() {
         SocksReplyCheck reply;
-        std::string failure = Receive(CheckSocks5ConnectReply, &reply);
-        if (!failure.empty()) return Enter(State::Failed, failure);
+        if (!Receive(CheckSocks5ConnectReply, FailureStep::Reply, &reply)) return;
         if (reply.verdict == SocksVerdict::Granted) {
             return Enter(State::Tunnel,
                          FormatNarrow("granted, %u-byte reply", {unsigned(reply.length)}));
         }
         if (reply.verdict == SocksVerdict::Refused) {
-            return Enter(State::Failed,
-                         FormatNarrow("the proxy refused the tunnel (%u, %s)",
-                                      {unsigned(reply.code), Socks5ReplyText(reply.code)}));
+            return Fail(FailureStep::Reply, FailureCause::ProxyRefused,
+                        FormatNarrow("the proxy refused the tunnel (%u, %s)",
+                                     {unsigned(reply.code), Socks5ReplyText(reply.code)}),
+                        reply.code);
         }
-        Enter(State::Failed, "the proxy's reply is not a SOCKS5 reply");
+        Fail(FailureStep::Reply, FailureCause::ReplyMalformed,
+             "the proxy's reply is not a SOCKS5 reply");
     }
 
-    State state_ = State::Start;
     bool offerUserPassword_;
     std::vector<uint8_t> auth_;
 };
 
 }  // namespace
 
-bool SocketIPv4::ConnectSocks4Proxy(std::u16string_view host, uint16_t port) {
-    return Socks4Handshake(*this, host, port).Run();
+bool ConnectSocks4Proxy(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                        FailureReason* failure) {
+    return Socks4Handshake(socket, host, port, failure).Run();
 }
 
-bool SocketIPv4::ConnectSocks5Proxy(std::u16string_view host, uint16_t port) {
-    return Socks5Handshake(*this, host, port).Run();
+bool ConnectSocks5Proxy(SocketIPv4& socket, std::u16string_view host, uint16_t port,
+                        FailureReason* failure) {
+    return Socks5Handshake(socket, host, port, failure).Run();
 }
 
 }  // namespace ostiva

@@ -1,38 +1,31 @@
 #include "session/DirectRoute.h"
 
-#include <chrono>
-
 #include "transport/SocketIPv4.h"
 #include "util/Exception.h"
-#include "util/Format.h"
+#include "util/Utf.h"
 
 namespace ostiva {
 
-bool DirectRoute::Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) {
+bool DirectRoute::Connect(SocketIPv4& socket, const RouteTarget& target, FailureReason* reason) {
+    *reason = FailureReason{};
+    reason->route = RouteKind::Direct;
+    reason->host = ToUtf8(target.host);
+    reason->port = target.port;
     if (!target.address) {
-        *reason = target.resolveFailure;
+        reason->step = FailureStep::Resolve;
+        reason->cause = FailureCause::NameNotResolved;
         return false;
     }
-    std::u16string where =
-        FormatWide(u"%s:%u", {target.address->ToString(), unsigned(target.port)});
-    auto start = std::chrono::steady_clock::now();
+    reason->step = FailureStep::Connect;
     try {
         if (socket.Connect(*target.address, target.timeoutMs)) return true;
-    } catch (const Exception& e) {
+    } catch (const Exception&) {
         // A fresh handle for the next route could not be opened.
-        *reason = e.GetMessageText();
+        reason->cause = FailureCause::SystemError;
         return false;
     }
-    // The socket does not say why its connect failed; what can be told
-    // apart here is a cancel and a time-out.
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    if (socket.IsShutDown()) {
-        *reason = u"cancelled";
-    } else if (target.timeoutMs >= 0 && elapsed >= std::chrono::milliseconds(target.timeoutMs)) {
-        *reason = FormatWide(u"%s did not answer within %d s", {where, target.timeoutMs / 1000});
-    } else {
-        *reason = FormatWide(u"%s refused the connection or cannot be reached", {where});
-    }
+    reason->cause = socket.IsShutDown() ? FailureCause::Cancelled
+                                        : FailureCauseFromErrno(socket.LastConnectError());
     return false;
 }
 

@@ -7,8 +7,8 @@ namespace ostiva {
 
 class DirectRoute : public Route {
   public:
-    std::u16string_view Name() const override { return u"direct"; }
-    bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) override;
+    RouteKind Kind() const override { return RouteKind::Direct; }
+    bool Connect(SocketIPv4& socket, const RouteTarget& target, FailureReason* reason) override;
 };
 
 }  // namespace ostiva

@@ -4,8 +4,10 @@
 // console, tests).
 
 #include <optional>
+#include <vector>
 
 #include "session/Prompt.h"
+#include "util/FailureReason.h"
 
 namespace ostiva {
 
@@ -24,6 +26,8 @@ struct LoginFailure {
     LoginFailureReason reason = LoginFailureReason::None;
     // The message shown through the Prompt, if any.
     std::optional<PromptMessage> message;
+    // When no route reached the server: why each failed, in the order tried.
+    std::vector<FailureReason> routes;
 };
 
 // "WrongCredentials", "Expired", ...: for logs and the command line.

@@ -5,7 +5,9 @@
 // and tests script the answers.
 
 #include <string>
+#include <vector>
 
+#include "util/FailureReason.h"
 #include "util/StringTable.h"
 
 namespace ostiva {
@@ -13,12 +15,16 @@ namespace ostiva {
 struct PromptMessage {
     StringId id = StringId::PlainText;
     std::u16string argument;  // replaces "%s" in the text; the whole text for PlainText
+    // Why each way to the server failed; when there are any, their text
+    // (session/FailureText.h) replaces "%s" instead of `argument`.
+    std::vector<FailureReason> routes = {};
 
-    std::u16string EnglishText() const { return FormatMessageText(id, argument); }
+    // Defined with the failure texts (session/FailureText.cpp).
+    std::u16string EnglishText() const;
 };
 
 class Prompt {
-public:
+  public:
     virtual ~Prompt() = default;
     // An OK message box.
     virtual void ShowMessage(const PromptMessage& message) = 0;

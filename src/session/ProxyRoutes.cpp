@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/Route.h"
 #include "transport/SocketIPv4.h"
 #include "util/Exception.h"
-#include "util/Format.h"
 #include "util/Utf.h"
 
 namespace ostiva {
@@ -16,47 +16,49 @@ namespace {
 
 class ProxyRoute : public Route {
   public:
-    using Operation = bool (SocketIPv4::*)(std::u16string_view, uint16_t);
+    using Operation = bool (*)(SocketIPv4&, std::u16string_view, uint16_t, FailureReason*);
 
-    ProxyRoute(std::u16string_view name, Operation operation)
-        : name_(name), operation_(operation) {}
+    ProxyRoute(RouteKind kind, Operation operation) : kind_(kind), operation_(operation) {}
 
-    std::u16string_view Name() const override { return name_; }
+    RouteKind Kind() const override { return kind_; }
 
-    bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) override {
+    bool Connect(SocketIPv4& socket, const RouteTarget& target, FailureReason* reason) override {
+        // What is known before the handshake runs; it fills in the rest.
+        *reason = FailureReason{};
+        reason->route = kind_;
+        reason->host = ToUtf8(socket.proxyHost.view());
+        reason->port = static_cast<uint16_t>(socket.proxyPort);
         if (socket.IsShutDown()) {
-            *reason = u"cancelled";
+            reason->cause = FailureCause::Cancelled;
             return false;
         }
         if (socket.proxyHost.IsEmpty()) {
-            *reason = u"no proxy host is set";
+            reason->step = FailureStep::Resolve;
+            reason->cause = FailureCause::NoProxyHost;
             return false;
         }
         if (target.timeoutMs > 0) {
             socket.proxyTimeoutMs = std::min(target.timeoutMs, SocketIPv4::kProxyTimeoutMaxMs);
         }
+        // A fresh socket the system refuses ends the handshake by a throw,
+        // before it records a reason.
+        reason->cause = FailureCause::SystemError;
         bool connected = false;
         try {
-            connected = (socket.*operation_)(target.host, target.port);
-        } catch (const Exception& e) {
-            // The proxy host does not resolve (or no fresh socket could be
-            // opened); the next route is tried all the same, and the chain's
-            // message lists each reason.
-            *reason = FormatWide(u"proxy host %s: %s", {socket.proxyHost, e.GetMessageText()});
+            connected = operation_(socket, target.host, target.port, reason);
+        } catch (const Exception&) {
+            // The proxy host does not resolve (the handshake said so) or no
+            // fresh socket could be opened; the next route is tried all the
+            // same, and the chain's message lists each reason.
             return false;
         }
         if (connected) return true;
-        if (socket.IsShutDown()) {
-            *reason = u"cancelled";
-        } else {
-            *reason = FormatWide(
-                u"%s:%d: %s", {socket.proxyHost, socket.proxyPort, FromUtf8(socket.proxyFailure)});
-        }
+        if (socket.IsShutDown()) reason->cause = FailureCause::Cancelled;
         return false;
     }
 
   private:
-    std::u16string_view name_;
+    RouteKind kind_;
     Operation operation_;
 };
 
@@ -64,14 +66,10 @@ class ProxyRoute : public Route {
 
 std::vector<std::unique_ptr<Route>> MakeProxyRoutes() {
     std::vector<std::unique_ptr<Route>> routes;
-    routes.push_back(std::make_unique<ProxyRoute>(u"HTTP CONNECT", &SocketIPv4::ConnectHttpProxy));
-    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS4", &SocketIPv4::ConnectSocks4Proxy));
-    routes.push_back(std::make_unique<ProxyRoute>(u"SOCKS5", &SocketIPv4::ConnectSocks5Proxy));
+    routes.push_back(std::make_unique<ProxyRoute>(RouteKind::HttpConnect, &ConnectHttpProxy));
+    routes.push_back(std::make_unique<ProxyRoute>(RouteKind::Socks4, &ConnectSocks4Proxy));
+    routes.push_back(std::make_unique<ProxyRoute>(RouteKind::Socks5, &ConnectSocks5Proxy));
     return routes;
-}
-
-void DetectProxy(SocketIPv4& socket) {
-    socket.DetectProxy();
 }
 
 }  // namespace ostiva

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "transport/AddressIPv4.h"
+#include "util/FailureReason.h"
 
 namespace ostiva {
 
@@ -24,8 +25,6 @@ struct RouteTarget {
     // The server's address as resolved here; empty when the name could not
     // be resolved (a proxy may still reach it by name).
     std::optional<AddressIPv4> address;
-    // Why `address` is empty: the resolver's message.
-    std::u16string resolveFailure;
     // The longest a route may take to connect.
     int timeoutMs = 20000;
 };
@@ -34,24 +33,18 @@ class Route {
   public:
     virtual ~Route() = default;
 
-    // A short name for messages and traces ("direct", "HTTP CONNECT", ...).
-    virtual std::u16string_view Name() const = 0;
+    virtual RouteKind Kind() const = 0;
 
     // Connects `socket` (unconnected, its proxy fields filled) to the target.
-    // On failure returns false and sets `*reason` to a short text for the
-    // technician; the socket is then left unconnected or shut down, and the
-    // next route may replace its handle. A route stops early once the socket
-    // has been shut down (a cancelled login). Never throws.
-    virtual bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* reason) = 0;
+    // On failure returns false and sets `*reason` to why, the route filled
+    // in; the socket is then left unconnected or shut down, and the next
+    // route may replace its handle. A route stops early once the socket has
+    // been shut down (a cancelled login). Never throws.
+    virtual bool Connect(SocketIPv4& socket, const RouteTarget& target, FailureReason* reason) = 0;
 };
 
 // The proxy routes in the order they are tried: HTTP CONNECT, SOCKS4/4a,
 // SOCKS5. Defined with the proxy traversal (session/ProxyRoutes.cpp).
 std::vector<std::unique_ptr<Route>> MakeProxyRoutes();
-
-// Fills the socket's proxyHost and proxyPort from the user's proxy
-// configuration when a proxy is found there, and leaves them unchanged
-// otherwise. Never throws.
-void DetectProxy(SocketIPv4& socket);
 
 }  // namespace ostiva

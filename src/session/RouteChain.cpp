@@ -2,6 +2,7 @@
 
 #include "session/DirectRoute.h"
 #include "transport/SocketIPv4.h"
+#include "util/Utf.h"
 
 namespace ostiva {
 
@@ -16,22 +17,23 @@ RouteChain RouteChain::ForProxyMode(int proxyMode) {
     return RouteChain(std::move(routes));
 }
 
-bool RouteChain::Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* failure) {
-    std::vector<std::u16string> reasons;
+bool RouteChain::Connect(SocketIPv4& socket, const RouteTarget& target,
+                         std::vector<FailureReason>* failures) {
+    failures->clear();
     for (auto& route : routes_) {
         if (socket.IsShutDown()) break;
-        std::u16string reason;
+        FailureReason reason;
         if (route->Connect(socket, target, &reason)) return true;
-        if (reason.empty()) reason = u"failed";
-        reasons.push_back(std::u16string(route->Name()) + u": " + reason);
-        if (routes_.size() == 1) reasons.back() = reason;
+        failures->push_back(std::move(reason));
     }
-    failure->clear();
-    for (const auto& reason : reasons) {
-        if (!failure->empty()) *failure += u"; ";
-        *failure += reason;
+    if (failures->empty()) {
+        // Cancelled before the first route, or no route at all.
+        FailureReason none;
+        none.cause = socket.IsShutDown() ? FailureCause::Cancelled : FailureCause::Failed;
+        none.host = ToUtf8(target.host);
+        none.port = target.port;
+        failures->push_back(std::move(none));
     }
-    if (failure->empty()) *failure = socket.IsShutDown() ? u"cancelled" : u"no way to the server";
     return false;
 }
 

@@ -21,10 +21,11 @@ class RouteChain {
     // greater than 0 (any positive mode, as the settings allow).
     static RouteChain ForProxyMode(int proxyMode);
 
-    // Tries each route in turn until one connects. On failure `*failure`
-    // holds the reasons of the routes tried ("name: reason; ..." when there
-    // was more than one). Stops at once when the socket has been shut down.
-    bool Connect(SocketIPv4& socket, const RouteTarget& target, std::u16string* failure);
+    // Tries each route in turn until one connects. On failure `*failures`
+    // holds the reason of each route tried, in order (at least one). Stops
+    // at once when the socket has been shut down.
+    bool Connect(SocketIPv4& socket, const RouteTarget& target,
+                 std::vector<FailureReason>* failures);
 
     size_t size() const { return routes_.size(); }
 

@@ -1,5 +1,6 @@
 #include "session/SessionClient.h"
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/ConsoleEvents.h"
 #include "session/OsCode.h"
 #include "session/Prompt.h"
@@ -71,6 +72,7 @@ bool SessionClient::Login(std::u16string_view id, std::u16string_view password) 
     } catch (const Failed& failed) {
         lastFailure_.reason = failed.reason;
         lastFailure_.message = failed.message;
+        lastFailure_.routes = failed.routes;
     } catch (const std::exception& e) {
         // Starting the receive thread, or memory.
         lastFailure_.reason = LoginFailureReason::Error;
@@ -194,14 +196,16 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
     target.timeoutMs = timeouts_.connectMs;
     try {
         target.address = AddressIPv4::Resolve(serverAddress_, serverPort_);
-    } catch (const Exception& e) {
-        target.resolveFailure = e.GetMessageText();
+    } catch (const Exception&) {
+        // The direct route reports the name as not resolved.
     }
     ThrowIfCancelled();
-    std::u16string failure;
-    if (!RouteChain::ForProxyMode(attempt.proxyMode).Connect(attempt, target, &failure)) {
+    std::vector<FailureReason> failures;
+    if (!RouteChain::ForProxyMode(attempt.proxyMode).Connect(attempt, target, &failures)) {
         ThrowIfCancelled();
-        throw Failed{LoginFailureReason::Error, Message(StringId::ConnectionFailed, failure)};
+        PromptMessage message = Message(StringId::ConnectionFailed);
+        message.routes = failures;
+        throw Failed{LoginFailureReason::Error, std::move(message), std::move(failures)};
     }
     ThrowIfCancelled();
 

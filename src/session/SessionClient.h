@@ -101,6 +101,7 @@ class SessionClient : public CodeCommands {
     struct Failed {
         LoginFailureReason reason;
         std::optional<PromptMessage> message;
+        std::vector<FailureReason> routes = {};
     };
 
     bool RunLogin(std::u16string_view id, std::u16string_view password);

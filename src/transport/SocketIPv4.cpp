@@ -94,24 +94,36 @@ bool SocketIPv4::Connect(const AddressIPv4& address, int timeoutMs) {
 
 SocketIPv4::ConnectResult SocketIPv4::ConnectOnce(const AddressIPv4& address, int timeoutMs) {
     int fd = GetHandle();
-    if (fd == kNoSocket || shutdownRequested_.load()) return ConnectResult::NotStarted;
+    if (fd == kNoSocket) {
+        lastConnectError_ = EBADF;
+        return ConnectResult::NotStarted;
+    }
+    if (shutdownRequested_.load()) {
+        lastConnectError_ = ECANCELED;
+        return ConnectResult::NotStarted;
+    }
     // A connected handle is left alone, whatever the system would do with a
     // second connect.
     sockaddr_in current;
     socklen_t currentLength = sizeof current;
     if (::getpeername(fd, reinterpret_cast<sockaddr*>(&current), &currentLength) == 0) {
+        lastConnectError_ = EISCONN;
         return ConnectResult::NotStarted;
     }
 
     // The connect always runs non-blocking and is waited for with poll, so a
     // time limit and an abort by Shutdown() work the same way.
     int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) return ConnectResult::NotStarted;
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0) {
+        lastConnectError_ = errno;
+        return ConnectResult::NotStarted;
+    }
 
     sockaddr_in target = address.ToSockaddr();
     int rc = ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target);
     bool connected = rc == 0;
-    if (!connected && (errno == EINPROGRESS || errno == EINTR || errno == EALREADY)) {
+    int error = connected ? 0 : errno;
+    if (!connected && (error == EINPROGRESS || error == EINTR || error == EALREADY)) {
         // A Shutdown() that came before the connect started found nothing to
         // abort; do it here so the attempt cannot outlive the cancel.
         if (shutdownRequested_.load()) {
@@ -119,23 +131,29 @@ SocketIPv4::ConnectResult SocketIPv4::ConnectOnce(const AddressIPv4& address, in
         } else {
             Deadline deadline(timeoutMs);
             int events = PollFor(fd, POLLOUT, deadline);
+            error = events == 0 ? ETIMEDOUT : events < 0 ? errno : 0;
             if (events > 0) {
-                int error = 0;
                 socklen_t length = sizeof error;
-                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
+                if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
+                if (error == 0) {
                     // An aborted attempt may report no error; only a peer
                     // name proves the connection.
                     sockaddr_in peer;
                     socklen_t peerLength = sizeof peer;
                     connected =
                         ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) == 0;
+                    if (!connected) error = errno;
                 }
             }
         }
     }
     ::fcntl(fd, F_SETFL, flags);
-    return connected && !shutdownRequested_.load() ? ConnectResult::Connected
-                                                   : ConnectResult::Failed;
+    if (shutdownRequested_.load()) {
+        lastConnectError_ = ECANCELED;
+        return ConnectResult::Failed;
+    }
+    lastConnectError_ = connected ? 0 : error;
+    return connected ? ConnectResult::Connected : ConnectResult::Failed;
 }
 
 void SocketIPv4::AdoptHandle(int fd) {

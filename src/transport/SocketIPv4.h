@@ -1,8 +1,7 @@
 #pragma once
 // The console's network object: a blocking IPv4 TCP socket that also carries
-// the proxy settings and authentication state of the proxy traversal and the
-// result of the key exchange, so that all of these operations work on the
-// same object.
+// the proxy settings and trace of the proxy traversal and the result of the
+// key exchange, so that all of these operations work on the same object.
 //
 // Handle: -1 (kNoSocket) means "no socket". On this platform 0 is a valid
 // descriptor, so it is never used as the empty value. Every descriptor the
@@ -14,6 +13,8 @@
 // (Connect, AdoptHandle, ReleaseHandle, Reopen, the proxy and key-exchange
 // operations) belongs to the one thread that sets the connection up.
 
+#include <sys/types.h>
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -21,7 +22,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <vector>
 
 #include "transport/AddressIPv4.h"
@@ -33,16 +33,14 @@
 
 namespace ostiva {
 
-enum class CodecError;
-
 class SocketIPv4 {
-public:
+  public:
     static constexpr int kNoSocket = -1;
 
     // Roles of the key exchange (secureRole).
     static constexpr int32_t kSecureRoleNone = 0;
-    static constexpr int32_t kSecureRoleAnswering = 1;  // the server's side
-    static constexpr int32_t kSecureRoleInitiating = 2; // the console's side
+    static constexpr int32_t kSecureRoleAnswering = 1;   // the server's side
+    static constexpr int32_t kSecureRoleInitiating = 2;  // the console's side
 
     // How ReceiveExact ended.
     enum class ReceiveEnd { Complete, Closed, Failed, TimedOut };
@@ -67,6 +65,11 @@ public:
     bool Connect(const AddressIPv4& address);
     // The same, giving up after `timeoutMs` (negative: no limit).
     bool Connect(const AddressIPv4& address, int timeoutMs);
+    // Why the last Connect failed, as an errno value: the system's
+    // (ECONNREFUSED, ENETUNREACH, ...), ETIMEDOUT when the time limit passed,
+    // ECANCELED after Shutdown(), EISCONN for a handle already connected; 0
+    // after a success.
+    int LastConnectError() const { return lastConnectError_; }
 
     // Closes the held handle (when owned) and takes `fd`, a connected
     // socket, recording its local and peer addresses where the system gives
@@ -145,17 +148,19 @@ public:
     int32_t secureRole = kSecureRoleNone;
 
     // Proxy settings, filled from the settings or by detection.
-    int32_t proxyMode = 0;   // 0 none, 1 by hand, 2 detected
+    int32_t proxyMode = 0;  // 0 none, 1 by hand, 2 detected
     StringStorage proxyHost;
-    int32_t proxyPort = 0;   // used as an unsigned 16-bit port
+    int32_t proxyPort = 0;  // used as an unsigned 16-bit port
     AnsiStringStorage proxyIdAnsi;
     StringStorage proxyId;
     AnsiStringStorage proxyPasswordAnsi;
     StringStorage proxyPassword;
 
-    // ==== Proxy traversal: authentication state and operations ====
-    // Defined in src/proxy/: HttpConnectNegotiation.cpp, SocksConnect.cpp,
-    // ProxyAuthentication.cpp, ProxyDetection.cpp.
+    // ==== Proxy traversal ====
+    // The handshakes that turn this socket into a tunnel through the proxy
+    // above (ConnectHttpProxy, ConnectSocks4Proxy, ConnectSocks5Proxy) and
+    // DetectProxy are declared in proxy/ProxyHandshakes.h; each keeps its
+    // own authentication state (nonce, NTLM challenge) for its one run.
 
     // The longest wait for each connect to the proxy and each of its
     // replies; a larger value counts as kProxyTimeoutMaxMs, so a proxy that
@@ -166,64 +171,16 @@ public:
 
     // What the last proxy operation did, one line per change of its state,
     // without credentials, tokens or hashes; and, when it failed, a short
-    // reason for the technician (empty after a success).
+    // English reason for the technician's log (empty after a success).
     std::vector<std::string> proxyTrace;
     std::string proxyFailure;
-
-    // Fills proxyHost and proxyPort from the user's proxy configuration
-    // (environment, desktop settings, auto-configuration script) when it
-    // names a proxy, and leaves them unchanged otherwise. Never throws.
-    void DetectProxy();
-
-    // Each opens a tunnel to host:port through the proxy at
-    // proxyHost:proxyPort on a fresh handle. True: the handle is the tunnel
-    // and nothing past the proxy's answer has been read from it. False: the
-    // attempt failed (proxyFailure says why); the handle may be connected to
-    // the proxy and the next attempt replaces it. An unresolvable proxy host
-    // throws SocketException, as does a system that refuses a fresh socket.
-    // HTTP CONNECT, answering a Basic, Digest or NTLM challenge.
-    bool ConnectHttpProxy(std::u16string_view host, uint16_t port);
-    // SOCKS4, or SOCKS4a when the host does not resolve here.
-    bool ConnectSocks4Proxy(std::u16string_view host, uint16_t port);
-    // SOCKS5, offering username/password when proxyIdAnsi is set.
-    bool ConnectSocks5Proxy(std::u16string_view host, uint16_t port);
-
-    // NTLM state: the identity taken from the proxy settings and this
-    // computer, and the proxy's challenge.
-    std::string ntlmWorkstation;
-    std::string ntlmDomain;
-    std::string ntlmUser;
-    std::string ntlmPassword;
-    std::array<uint8_t, 8> ntlmChallenge{};
-
-    // Digest state: the challenge's values and the computed response.
-    std::string digestRealm;
-    std::string digestNonce;
-    std::string digestCnonce;
-    std::string digestResponse;
-    uint32_t digestNonceCount = 0;
-    std::string digestQop;
-    std::string digestOpaque;
-
-    // Fills the NTLM identity fields from proxyIdAnsi, proxyPasswordAnsi and
-    // the host name, and gives the Type 1 message. False (with `error` set
-    // when given) when a name or the password is too long.
-    bool MakeNtlmType1(std::vector<uint8_t>* message, CodecError* error = nullptr);
-    // Clears `output` over its capacity and writes the Base64 text of the
-    // Type 3 message for ntlmChallenge, zero-terminated; returns its length,
-    // or 0 when it does not fit or the identity is unusable.
-    size_t MakeNtlmType3(char* output, size_t capacity, CodecError* error = nullptr);
-    // Reads the Digest challenge out of the proxy's reply header and
-    // computes the response for CONNECT host:port into the digest fields.
-    bool MakeDigestResponse(std::string_view replyHeader, std::string_view host, uint16_t port,
-                            CodecError* error = nullptr);
     // ==== end of proxy traversal ====
 
     // The key and IV agreed by the key exchange; zero before it.
     std::array<uint8_t, 16> sessionKey{};
     std::array<uint8_t, 16> sessionIv{};
 
-private:
+  private:
     // Closes the held handle when owned and sets "no socket".
     void CloseHandle();
     // Records the addresses of the held handle from the system.
@@ -248,6 +205,7 @@ private:
     std::atomic<int> handle_{kNoSocket};
     std::atomic<bool> shutdownRequested_{false};
     bool ownsHandle_ = true;
+    int lastConnectError_ = 0;
     std::unique_ptr<AddressIPv4> localAddress_;
     std::unique_ptr<AddressIPv4> peerAddress_;
 };

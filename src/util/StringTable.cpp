@@ -44,6 +44,31 @@ std::u16string_view EnglishText(StringId id) {
         case StringId::ViewerStartFailed: return u"The viewer could not be started. (%s)";
         case StringId::PageOpenFailed: return u"The page could not be opened. (%s)";
         case StringId::LoginCancelled: return u"The login was cancelled.";
+        case StringId::FailureRouteDirect: return u"direct connection to %s";
+        case StringId::FailureRouteHttpConnect: return u"HTTP proxy %s";
+        case StringId::FailureRouteSocks4: return u"SOCKS4 proxy %s";
+        case StringId::FailureRouteSocks5: return u"SOCKS5 proxy %s";
+        case StringId::FailureCauseFailed: return u"failed";
+        case StringId::FailureCauseCancelled: return u"cancelled";
+        case StringId::FailureCauseRefused: return u"the connection was refused";
+        case StringId::FailureCauseTimedOut: return u"no answer within the time limit";
+        case StringId::FailureCauseUnreachable: return u"the network or host cannot be reached";
+        case StringId::FailureCauseNameNotResolved: return u"the host name cannot be resolved";
+        case StringId::FailureCauseNoProxyHost: return u"no proxy host is set";
+        case StringId::FailureCauseProxyRefused: return u"the proxy refused the tunnel (status %s)";
+        case StringId::FailureCauseCredentialsRefused:
+            return u"the proxy refused the user name or password";
+        case StringId::FailureCauseCredentialsMissing:
+            return u"the proxy asks for a user name and password, and none is set";
+        case StringId::FailureCauseSchemeNotOffered:
+            return u"the proxy asks for an authentication method that is not supported";
+        case StringId::FailureCauseRequestNotSendable:
+            return u"a name or credential is too long for the proxy request";
+        case StringId::FailureCauseReplyMalformed: return u"the answer of the proxy cannot be read";
+        case StringId::FailureCauseReplyTooLarge: return u"the answer of the proxy is too large";
+        case StringId::FailureCauseConnectionClosed: return u"the connection was closed";
+        case StringId::FailureCauseSendFailed: return u"sending failed";
+        case StringId::FailureCauseSystemError: return u"the system could not open a connection";
     }
     return u"";
 }

@@ -40,12 +40,36 @@ enum class StringId : int {
     ConfirmDeleteConnected = 126,
 
     // Messages of this port, beyond the original table.
-    ConnectionFailed = 1001,      // "%s": the reason the server could not be reached
+    ConnectionFailed = 1001,  // "%s": the reason the server could not be reached
     IdTooLong = 1002,
     PasswordTooLong = 1003,
-    ViewerStartFailed = 1004,     // "%s": the system's reason
-    PageOpenFailed = 1005,        // "%s": the system's reason
+    ViewerStartFailed = 1004,  // "%s": the system's reason
+    PageOpenFailed = 1005,     // "%s": the system's reason
     LoginCancelled = 1006,
+
+    // Why one way to the server failed (util/FailureReason.h): a route's
+    // name with the peer's "host:port" as "%s", and one text per cause.
+    FailureRouteDirect = 1101,
+    FailureRouteHttpConnect = 1102,
+    FailureRouteSocks4 = 1103,
+    FailureRouteSocks5 = 1104,
+    FailureCauseFailed = 1201,
+    FailureCauseCancelled = 1202,
+    FailureCauseRefused = 1203,
+    FailureCauseTimedOut = 1204,
+    FailureCauseUnreachable = 1205,
+    FailureCauseNameNotResolved = 1206,
+    FailureCauseNoProxyHost = 1207,
+    FailureCauseProxyRefused = 1208,  // %s: the status
+    FailureCauseCredentialsRefused = 1209,
+    FailureCauseCredentialsMissing = 1210,
+    FailureCauseSchemeNotOffered = 1211,
+    FailureCauseRequestNotSendable = 1212,
+    FailureCauseReplyMalformed = 1213,
+    FailureCauseReplyTooLarge = 1214,
+    FailureCauseConnectionClosed = 1215,
+    FailureCauseSendFailed = 1216,
+    FailureCauseSystemError = 1217,
 };
 
 // The English text of an id; empty for an unknown id.

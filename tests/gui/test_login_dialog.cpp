@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -101,8 +102,13 @@ class LoginDialogTest : public QObject {
     void slowAutoLoginShowsTheDialogToCancel();
     void forcedLoginQuestionIsAskedOnTheWindowThread();
     void japaneseTexts();
+    void japaneseConnectionFailuresHaveNoEnglishWords();
 
   private:
+    // Signs in through the dialog with the real message boxes and gives the
+    // text of the message box the failure shows.
+    QString FailureMessageOf(const std::string& settings);
+
     Settings MakeSettings() const { return Settings(Profile(File())); }
     std::string File() const { return (dir_->path() + QStringLiteral("/info.dat")).toStdString(); }
     void WriteFile(const std::string& text) const {
@@ -464,6 +470,76 @@ void LoginDialogTest::japaneseTexts() {
             DialogUnits::TemplateFont(DialogTemplate::Login, UiLanguage::Japanese));
         QCOMPARE(dialog.width(), units.X(186));
         QCOMPARE(Find<QAbstractButton>(&dialog, CLoginDlg::kLoginButton)->x(), units.X(93));
+    }
+    Translations::Install(app, QLocale(QStringLiteral("en_US")));
+}
+
+QString LoginDialogTest::FailureMessageOf(const std::string& settings) {
+    WriteFile(settings);
+    MessageBoxPrompt boxes;
+    auto session = MakeSession(&boxes);
+    CLoginDlg dialog(session.get(), &boxes, MakeSettings());
+    QSignalSpy finished(&dialog, &QDialog::finished);
+    dialog.show();
+    Find<QLineEdit>(&dialog, CLoginDlg::kIdEdit)->setText(QStringLiteral("alice"));
+    Find<QLineEdit>(&dialog, CLoginDlg::kPasswordEdit)->setText(QStringLiteral("secret-a"));
+    QString shown;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, &dialog, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        poll.stop();
+        shown = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    poll.start();
+    Find<QAbstractButton>(&dialog, CLoginDlg::kLoginButton)->click();
+    if (finished.isEmpty()) finished.wait(kLoginWaitMs);
+    if (dialog.result() != int(kLoginFailed)) return QStringLiteral("(the login did not fail)");
+    if (session->LastLoginFailure().routes.empty()) return QStringLiteral("(no route reasons)");
+    return shown;
+}
+
+void LoginDialogTest::japaneseConnectionFailuresHaveNoEnglishWords() {
+    uint16_t closed;
+    {
+        ListenerIPv4 listener;
+        closed = listener.Port();
+    }
+    // Host names are the user's own words; the protocol names are not
+    // English. Whatever else is written in Latin letters is an English
+    // fragment in a Japanese message.
+    const QRegularExpression hostName(QStringLiteral("\\blocalhost\\b"));
+    const QRegularExpression protocol(QStringLiteral("\\b(HTTP|SOCKS4|SOCKS5)\\b"));
+    const QRegularExpression latinWord(QStringLiteral("[A-Za-z]{2,}"));
+    struct Case {
+        const char* name;
+        std::string settings;
+        int routes;
+    };
+    const std::string server = "[server]\nsvr_addr=localhost\nsvr_port=" + std::to_string(closed);
+    const Case cases[] = {
+        {"refused direct connection", server + "\n", 1},
+        {"refused proxy",
+         server + "\n[proxy]\nuse=1\naddr=localhost\nport=" + std::to_string(closed) +
+             "\nid=proxy-user\npw=proxy-secret\n",
+         4},
+    };
+    auto& app = *static_cast<QApplication*>(QCoreApplication::instance());
+    Translations::Install(app, QLocale(QStringLiteral("ja_JP")));
+    for (const Case& c : cases) {
+        QString text = FailureMessageOf(c.settings);
+        qInfo("%s: %s", c.name, qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("サーバーに接続できません。")), qPrintable(text));
+        QCOMPARE(int(text.count(QStringLiteral("接続が拒否されました"))), c.routes);
+        QVERIFY2(!text.contains(QStringLiteral("proxy-secret")), qPrintable(text));
+        QString rest = text;
+        rest.remove(hostName).remove(protocol);
+        QRegularExpressionMatch english = latinWord.match(rest);
+        QVERIFY2(!english.hasMatch(),
+                 qPrintable(QString::fromUtf8(c.name) + QStringLiteral(": \"") +
+                            english.captured() + QStringLiteral("\" in ") + text));
     }
     Translations::Install(app, QLocale(QStringLiteral("en_US")));
 }

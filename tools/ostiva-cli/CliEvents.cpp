@@ -56,10 +56,28 @@ Event LoginFailedEvent(const LoginFailure& failure) {
     } else {
         message = "The login did not succeed.";
     }
-    return Event{{"event", "login"},
-                 {"ok", false},
-                 {"reason", LoginReasonName(failure.reason)},
-                 {"message", message}};
+    Event event{{"event", "login"},
+                {"ok", false},
+                {"reason", LoginReasonName(failure.reason)},
+                {"message", message}};
+    if (!failure.routes.empty()) {
+        Event routes = Event::array();
+        for (const FailureReason& route : failure.routes)
+            routes.push_back(RouteFailureFields(route));
+        event["routes"] = std::move(routes);
+    }
+    return event;
+}
+
+Event RouteFailureFields(const FailureReason& reason) {
+    Event fields{{"route", RouteKindId(reason.route)},
+                 {"step", FailureStepId(reason.step)},
+                 {"cause", FailureCauseId(reason.cause)},
+                 {"host", reason.host},
+                 {"port", reason.port}};
+    if (reason.status != 0) fields["status"] = reason.status;
+    if (!reason.detail.empty()) fields["detail"] = reason.detail;
+    return fields;
 }
 
 Event CodeCreatedEvent(int32_t code) {

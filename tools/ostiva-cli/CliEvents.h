@@ -5,7 +5,10 @@
 //   {"event":"login","ok":true,"expiry":..,"company":..,"name":..,"customer_url":..,
 //    "link1":..,"link2":..,"today":N}
 //   {"event":"login","ok":false,"reason":"wrong_credentials|expired|force_rejected|
-//    declined|error","message":..}
+//    declined|error","message":..,"routes":[{"route":"direct","step":"connect",
+//    "cause":"refused","host":"127.0.0.1","port":1}, ..]}
+//   ("routes" only when no route reached the server; a route's "status" when
+//   the proxy gave one, its "detail" when the reason names a protocol word)
 //   {"event":"code_created","code":N,"text":"123-45"}
 //   {"event":"status","code":N,"state":"Waiting|Ready|Connected|Ended|<number>",
 //    "connection":N,"address1":..,"address2":..,"time":..,"os":..,"today":N}
@@ -32,6 +35,8 @@ Event LoginSucceededEvent(const ConsoleAccount& account);
 // The reason's name, and the message the technician would have been shown
 // (a short explanation where the window shows none).
 Event LoginFailedEvent(const LoginFailure& failure);
+// One route's reason as the fields of "routes".
+Event RouteFailureFields(const FailureReason& reason);
 const char* LoginReasonName(LoginFailureReason reason);
 
 Event CodeCreatedEvent(int32_t code);

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include "session/FailureText.h"
 #include "ui/controls/UiText.h"
 
 namespace ostiva {
@@ -11,7 +12,11 @@ namespace ostiva {
 MessageBoxPrompt::MessageBoxPrompt(QWidget* owner) : owner_(owner) {}
 
 QString MessageBoxPrompt::Text(const PromptMessage& message) {
-    return UiText(message.id, QString::fromStdU16String(message.argument));
+    // Every piece in the user's language, the reasons' included.
+    TextLookup translated = [](StringId id, std::u16string_view argument) {
+        return UiText(id, QString::fromStdU16String(std::u16string(argument))).toStdU16String();
+    };
+    return QString::fromStdU16String(RenderPromptMessage(message, translated));
 }
 
 QString MessageBoxPrompt::Caption() {

@@ -10,6 +10,7 @@
 
 #include "CliProcess.h"
 #include "support/ServerProcess.h"
+#include "transport/ListenerIPv4.h"
 
 namespace ostiva::test {
 namespace {
@@ -208,6 +209,36 @@ TEST_F(CliSession, FailedLoginsExitWith1AndTheReason) {
     EXPECT_EQ(login["message"],
               "Your account was expired.(expired date : 2001-02-03) Please contact administrator.");
     EXPECT_EQ(expired->WaitForExit(), 1);
+}
+
+TEST_F(CliSession, AFailedConnectionGivesEachRoutesReasonAsFields) {
+    uint16_t closed;
+    {
+        ListenerIPv4 listener;
+        closed = listener.Port();
+    }
+    // A proxy on another closed port: the HTTP route is refused too, and
+    // the SOCKS routes after it.
+    std::string settings = "[server]\nsvr_addr=127.0.0.1\nsvr_port=" + std::to_string(closed) +
+                           "\n[proxy]\nuse=1\naddr=127.0.0.1\nport=" + std::to_string(closed) +
+                           "\nid=proxy-user\npw=proxy-secret\n";
+    CliProcess cli(CliProcess::Options{{"--id", "alice"}, "secret-a", settings});
+    json login = Expect(cli, "login");
+    EXPECT_EQ(login["ok"], false);
+    EXPECT_EQ(login["reason"], "error");
+    EXPECT_TRUE(login["message"].is_string());
+    json refused = {
+        {"step", "connect"}, {"cause", "refused"}, {"host", "127.0.0.1"}, {"port", closed}};
+    json expected = json::array();
+    for (const char* route : {"direct", "http_connect", "socks4", "socks5"}) {
+        json one = {{"route", route}};
+        one.update(refused);
+        expected.push_back(one);
+    }
+    EXPECT_EQ(login["routes"], expected) << login.dump();
+    EXPECT_EQ(cli.WaitForExit(), 1);
+    EXPECT_EQ(cli.RawOutput().find("proxy-secret"), std::string::npos);
+    EXPECT_EQ(cli.RawOutput().find("secret-a"), std::string::npos);
 }
 
 TEST_F(CliSession, AMalformedCommandGetsAnErrorAndTheConsoleGoesOn) {

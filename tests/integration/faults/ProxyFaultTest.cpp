@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "proxy/Base64.h"
+#include "proxy/ProxyHandshakes.h"
 #include "support/ScriptedProxy.h"
 #include "transport/SocketIPv4.h"
 
@@ -230,11 +231,11 @@ class ProxyFaults : public ::testing::Test {
         auto handshake = std::async(std::launch::async, [&] {
             switch (c.dialogue->method) {
                 case Method::Http:
-                    return socket->ConnectHttpProxy(c.dialogue->target, kTargetPort);
+                    return ConnectHttpProxy(*socket, c.dialogue->target, kTargetPort);
                 case Method::Socks4:
-                    return socket->ConnectSocks4Proxy(c.dialogue->target, kTargetPort);
+                    return ConnectSocks4Proxy(*socket, c.dialogue->target, kTargetPort);
                 case Method::Socks5:
-                    return socket->ConnectSocks5Proxy(c.dialogue->target, kTargetPort);
+                    return ConnectSocks5Proxy(*socket, c.dialogue->target, kTargetPort);
             }
             return false;
         });

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "proxy/ProxyDetection.h"
+#include "proxy/ProxyHandshakes.h"
 #include "support/ScriptedProxy.h"
 #include "transport/SocketIPv4.h"
 #include "util/Utf.h"
@@ -51,7 +52,7 @@ class DetectProxy : public ::testing::Test {
         SocketIPv4 socket;
         socket.proxyHost.SetString(u"unchanged");
         socket.proxyPort = 1;
-        socket.DetectProxy();
+        ostiva::DetectProxy(socket);
         return {ToUtf8(socket.proxyHost.view()), socket.proxyPort};
     }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "proxy/ProxyHandshakes.h"
 #include "session/Route.h"
 #include "session/RouteChain.h"
 #include "support/EchoServer.h"
@@ -73,18 +74,18 @@ TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
     REQUIRE_PEER(port, "DANTE_PORT");
     {
         auto socket = Through(port, {});
-        ASSERT_TRUE(socket->ConnectSocks4Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks4Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks4"), "socks4");
     }
     {
         auto socket = Through(port, {});
-        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks5Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks5"), "socks5");
     }
     {
         // Offered username/password as well, dante picks no authentication.
         auto socket = Through(port, Right());
-        ASSERT_TRUE(socket->ConnectSocks5Proxy(target, echo.Port())) << Trace(*socket);
+        ASSERT_TRUE(ConnectSocks5Proxy(*socket, target, echo.Port())) << Trace(*socket);
         EXPECT_EQ(RoundTrip(*socket, "socks5 offered"), "socks5 offered");
     }
 }
@@ -94,11 +95,11 @@ TEST_F(RealProxy, AProxyGivenAProtocolItDoesNotSpeakFailsWithinTheLimit) {
     REQUIRE_PEER(dante, "DANTE_PORT");
     auto socket = Through(squid, {});
     socket->proxyTimeoutMs = 2000;
-    EXPECT_FALSE(socket->ConnectSocks4Proxy(target, echo.Port()));
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(target, echo.Port()));
+    EXPECT_FALSE(ConnectSocks4Proxy(*socket, target, echo.Port()));
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, target, echo.Port()));
     auto other = Through(dante, {});
     other->proxyTimeoutMs = 2000;
-    EXPECT_FALSE(other->ConnectHttpProxy(target, echo.Port()));
+    EXPECT_FALSE(ConnectHttpProxy(*other, target, echo.Port()));
     EXPECT_EQ(echo.Connections(), 0);
 }
 
@@ -112,21 +113,24 @@ TEST_F(RealProxy, TheRouteChainMovesOnAfterEachFailedMethod) {
     where.port = echo.Port();
     where.timeoutMs = 3000;
     RouteChain chain(MakeProxyRoutes());
-    std::u16string failure;
-    ASSERT_TRUE(chain.Connect(*socket, where, &failure)) << ToUtf8(failure) << Trace(*socket);
+    std::vector<FailureReason> failures;
+    ASSERT_TRUE(chain.Connect(*socket, where, &failures)) << Trace(*socket);
     EXPECT_EQ(RoundTrip(*socket, "third route"), "third route");
     std::string trace = Trace(*socket);
     EXPECT_NE(trace.find("HTTP CONNECT: "), std::string::npos) << trace;
     EXPECT_NE(trace.find("SOCKS4: "), std::string::npos) << trace;
 
-    // With a wrong password every method fails, and the message names each.
+    // With a wrong password every method fails, and the reasons name each.
     auto refused = Through(port, {services.Value("PROXY_USER"), "wrong"});
-    ASSERT_FALSE(chain.Connect(*refused, where, &failure));
-    std::string text = ToUtf8(failure);
-    EXPECT_NE(text.find("HTTP CONNECT: "), std::string::npos) << text;
-    EXPECT_NE(text.find("SOCKS4: "), std::string::npos) << text;
-    EXPECT_NE(text.find("SOCKS5: 127.0.0.1:"), std::string::npos) << text;
-    EXPECT_NE(text.find("user name or password"), std::string::npos) << text;
+    ASSERT_FALSE(chain.Connect(*refused, where, &failures));
+    ASSERT_EQ(failures.size(), 3u) << Trace(*refused);
+    EXPECT_EQ(failures[0].route, RouteKind::HttpConnect);
+    EXPECT_EQ(failures[1].route, RouteKind::Socks4);
+    EXPECT_EQ(failures[2].route, RouteKind::Socks5);
+    EXPECT_EQ(failures[2].step, FailureStep::Authenticate);
+    EXPECT_EQ(failures[2].cause, FailureCause::CredentialsRefused);
+    EXPECT_EQ(failures[2].host, "127.0.0.1");
+    EXPECT_EQ(failures[2].port, refused->proxyPort);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "SessionFixture.h"
+#include "support/FailureReasonPrinter.h"
 #include "transport/ListenerIPv4.h"
 #include "util/Exception.h"
 
@@ -14,21 +15,22 @@ namespace {
 
 constexpr int kQuietMs = 300;
 
-TEST(ConnectionFailure, UnresolvableHostFailsWithTheResolversMessage) {
-    std::u16string expected;
-    try {
-        AddressIPv4::Resolve(u"no-such-host.invalid", 80);
-    } catch (const SocketException& e) {
-        expected = e.GetMessageText();
-    }
-    ASSERT_FALSE(expected.empty()) << "the name resolved";
+TEST(ConnectionFailure, UnresolvableHostFailsWithTheNameNotResolved) {
     Console console("no-such-host.invalid", 80);
     EXPECT_FALSE(console.Login(u"alice", u"secret-a"));
     const LoginFailure& failure = console.client->LastLoginFailure();
     EXPECT_EQ(failure.reason, LoginFailureReason::Error);
     ASSERT_TRUE(failure.message);
     EXPECT_EQ(failure.message->id, StringId::ConnectionFailed);
-    EXPECT_EQ(failure.message->argument, expected);
+    FailureReason expected;
+    expected.route = RouteKind::Direct;
+    expected.step = FailureStep::Resolve;
+    expected.cause = FailureCause::NameNotResolved;
+    // The name as the settings hold it (cut to the length they keep).
+    expected.host = ToUtf8(console.client->serverAddress());
+    expected.port = 80;
+    EXPECT_EQ(failure.routes, std::vector<FailureReason>{expected});
+    EXPECT_EQ(failure.message->routes, failure.routes);
     EXPECT_EQ(console.prompt.messages().size(), 1u);
 }
 
@@ -45,9 +47,15 @@ TEST(ConnectionFailure, RefusedConnectionFailsWithConnectionFailed) {
     EXPECT_EQ(failure.reason, LoginFailureReason::Error);
     ASSERT_TRUE(failure.message);
     EXPECT_EQ(failure.message->id, StringId::ConnectionFailed);
-    EXPECT_NE(failure.message->EnglishText().find(u"127.0.0.1:" + FromUtf8(std::to_string(port))),
-              std::u16string::npos)
-        << ToUtf8(failure.message->EnglishText());
+    FailureReason expected;
+    expected.route = RouteKind::Direct;
+    expected.step = FailureStep::Connect;
+    expected.cause = FailureCause::Refused;
+    expected.host = "127.0.0.1";
+    expected.port = port;
+    // The proxy routes follow the direct one.
+    ASSERT_FALSE(failure.routes.empty());
+    EXPECT_EQ(failure.routes[0], expected);
     EXPECT_FALSE(console.client->IsConnected());
 }
 

@@ -10,7 +10,10 @@
 #include "proxy/Base64.h"
 #include "proxy/Md5.h"
 #include "proxy/NtlmMessages.h"
+#include "proxy/ProxyHandshakes.h"
+#include "support/FailureReasonPrinter.h"
 #include "support/ScriptedProxy.h"
+#include "transport/ListenerIPv4.h"
 #include "transport/SocketIPv4.h"
 #include "util/Exception.h"
 
@@ -73,7 +76,7 @@ TEST(HttpConnectNegotiation, OkToThePlainRequestOpensTheTunnelOnOneConnection) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "ignored-user", "ignored-password");
-    ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     EXPECT_EQ(ReadTunnel(*socket, 5), "HELLO");
     SendText(*socket, "ping");
     EXPECT_EQ(ReadTunnel(*socket, 4), "ping");
@@ -85,20 +88,25 @@ TEST(HttpConnectNegotiation, RefusalsEndOnTheFirstConnection) {
     struct Case {
         const char* name;
         std::string reply;
-        const char* reason;  // part of proxyFailure
+        FailureStep step;
+        FailureCause cause;
+        int status;
+        const char* detail;
     };
     const Case cases[] = {
-        {"403", "HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n", "status 403"},
+        {"403", "HTTP/1.0 403 Forbidden\r\nContent-Length: 0\r\n\r\n", FailureStep::Reply,
+         FailureCause::ProxyRefused, 403, ""},
         {"Negotiate only",
          Challenge("407 Proxy Authentication Required", "Proxy-Authenticate: Negotiate"),
-         "unsupported authentication (Negotiate)"},
-        {"capitals-only header name",
-         Challenge("407 Proxy Authentication Required", "PROXY-AUTHENTICATE: Basic realm=\"x\""),
-         "no challenge header"},
-        {"no status code", "HTTP/1.0 OK\r\n\r\n", "no status code"},
-        {"not HTTP", "SSH-2.0-OpenSSH_9.2\r\n\r\n", "no status code"},
-        {"endless header", "HTTP/1.0 407 x\r\nX-Pad: " + std::string(5000, 'a'), "4096"},
-        {"closed before the blank line", "HTTP/1.0 200 OK\r\n", "closed"},
+         FailureStep::Authenticate, FailureCause::SchemeNotOffered, 407, "Negotiate"},
+        {"no status code", "HTTP/1.0 OK\r\n\r\n", FailureStep::Reply, FailureCause::ReplyMalformed,
+         0, ""},
+        {"not HTTP", "SSH-2.0-OpenSSH_9.2\r\n\r\n", FailureStep::Reply,
+         FailureCause::ReplyMalformed, 0, ""},
+        {"endless header", "HTTP/1.0 407 x\r\nX-Pad: " + std::string(5000, 'a'), FailureStep::Reply,
+         FailureCause::ReplyTooLarge, 0, ""},
+        {"closed before the blank line", "HTTP/1.0 200 OK\r\n", FailureStep::Reply,
+         FailureCause::ConnectionClosed, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -107,8 +115,15 @@ TEST(HttpConnectNegotiation, RefusalsEndOnTheFirstConnection) {
             SendText(conn, c.reply);
         });
         auto socket = ClientFor(proxy, "user", "password");
-        EXPECT_FALSE(socket->ConnectHttpProxy(kTarget, kTargetPort));
-        EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
+        FailureReason failure;
+        EXPECT_FALSE(ConnectHttpProxy(*socket, kTarget, kTargetPort, &failure));
+        EXPECT_EQ(failure.route, RouteKind::HttpConnect);
+        EXPECT_EQ(failure.step, c.step) << socket->proxyFailure;
+        EXPECT_EQ(failure.cause, c.cause) << socket->proxyFailure;
+        EXPECT_EQ(failure.status, c.status);
+        EXPECT_EQ(failure.detail, c.detail);
+        EXPECT_EQ(failure.host, "127.0.0.1");
+        EXPECT_EQ(failure.port, proxy.Port());
         proxy.Stop();
         EXPECT_EQ(proxy.Connections(), 1);
     }
@@ -132,7 +147,7 @@ TEST(HttpConnectNegotiation, BasicGoesOnASecondConnectionWith401LikeA407) {
             Echo(c, 2000);
         });
         auto socket = ClientFor(proxy, "alice", "pa:ss");
-        ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+        ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
         SendText(*socket, "x");
         EXPECT_EQ(ReadTunnel(*socket, 1), "x");
         proxy.Stop();
@@ -147,6 +162,25 @@ TEST(HttpConnectNegotiation, BasicGoesOnASecondConnectionWith401LikeA407) {
     }
 }
 
+TEST(HttpConnectNegotiation, AChallengeHeaderNameInCapitalsIsAnswered) {
+    Notes notes;
+    ScriptedProxy proxy([&](SocketIPv4& c, int index) {
+        std::string request = ReadHttpRequest(c);
+        if (index == 0) {
+            SendText(c, Challenge("407 Proxy Authentication Required",
+                                  "PROXY-AUTHENTICATE: Basic realm=\"x\""));
+            return;
+        }
+        notes.Add(HeaderValue(request, "Proxy-Authorization"));
+        SendText(c, kOk);
+    });
+    auto socket = ClientFor(proxy, "alice", "secret");
+    EXPECT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
+    proxy.Stop();
+    EXPECT_EQ(notes.At(0), "Basic " + Base64Encode(std::string_view("alice:secret")));
+    EXPECT_EQ(proxy.Connections(), 2);
+}
+
 TEST(HttpConnectNegotiation, EmptyCredentialsEncodeASingleColon) {
     Notes notes;
     ScriptedProxy proxy([&](SocketIPv4& c, int index) {
@@ -159,7 +193,7 @@ TEST(HttpConnectNegotiation, EmptyCredentialsEncodeASingleColon) {
         SendText(c, kOk);
     });
     auto socket = ClientFor(proxy);
-    EXPECT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    EXPECT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "Basic Og==");
 }
@@ -171,10 +205,12 @@ TEST(HttpConnectNegotiation, ARefusedCredentialIsNotRetried) {
         WaitForClose(c, 1000);
     });
     auto socket = ClientFor(proxy, "alice", "wrong");
-    EXPECT_FALSE(socket->ConnectHttpProxy(kTarget, kTargetPort));
-    EXPECT_NE(socket->proxyFailure.find("refused the Basic credentials (status 407)"),
-              std::string::npos)
-        << socket->proxyFailure;
+    FailureReason failure;
+    EXPECT_FALSE(ConnectHttpProxy(*socket, kTarget, kTargetPort, &failure));
+    EXPECT_EQ(failure.step, FailureStep::Authenticate);
+    EXPECT_EQ(failure.cause, FailureCause::CredentialsRefused) << socket->proxyFailure;
+    EXPECT_EQ(failure.status, 407);
+    EXPECT_EQ(failure.detail, "Basic");
     proxy.Stop();
     EXPECT_EQ(proxy.Connections(), 2);
 }
@@ -191,7 +227,7 @@ TEST(HttpConnectNegotiation, AChallengeInALaterSegmentIsSeen) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "u", "p");
-    ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     EXPECT_EQ(ReadTunnel(*socket, 5), "AFTER");
 }
 
@@ -210,18 +246,23 @@ TEST(HttpConnectNegotiation, DigestWithoutAlgorithmIsAnsweredAsMd5) {
         SendText(c, kOk);
     });
     auto socket = ClientFor(proxy, "alice", "secret");
-    ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     proxy.Stop();
     std::string seen = notes.At(0);
     std::string ha1 = Md5Hex(std::string_view("alice:corp:secret"));
     std::string ha2 = Md5Hex(std::string_view("CONNECT:session.example:4000"));
-    std::string response =
-        Md5Hex(ha1 + ":abc123:00000001:" + socket->digestCnonce + ":auth:" + ha2);
+    // The client nonce is the client's choice; the answer must use the one
+    // it sends.
+    size_t cnonceAt = seen.find("cnonce=\"");
+    ASSERT_NE(cnonceAt, std::string::npos) << seen;
+    cnonceAt += 8;
+    std::string cnonce = seen.substr(cnonceAt, seen.find('"', cnonceAt) - cnonceAt);
+    std::string response = Md5Hex(ha1 + ":abc123:00000001:" + cnonce + ":auth:" + ha2);
     EXPECT_NE(seen.find("response=\"" + response + "\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("uri=\"session.example:4000\""), std::string::npos) << seen;
     EXPECT_NE(seen.find("algorithm=MD5"), std::string::npos) << seen;
-    EXPECT_EQ(socket->digestRealm, "corp");
-    EXPECT_EQ(socket->digestNonceCount, 1u);
+    EXPECT_NE(seen.find("realm=\"corp\""), std::string::npos) << seen;
+    EXPECT_NE(seen.find("nc=00000001"), std::string::npos) << seen;
 }
 
 TEST(HttpConnectNegotiation, NtlmReadsPastTheBodyOfTheType2Reply) {
@@ -245,7 +286,7 @@ TEST(HttpConnectNegotiation, NtlmReadsPastTheBodyOfTheType2Reply) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "CORP\\alice", "Password");
-    ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     SendText(*socket, "tunnel");
     EXPECT_EQ(ReadTunnel(*socket, 6), "tunnel");
     proxy.Stop();
@@ -266,9 +307,19 @@ TEST(HttpConnectNegotiation, NtlmReadsPastTheBodyOfTheType2Reply) {
     ASSERT_LE(ntOffset + 24, type3.size());
     NtlmResponse expected = MakeNtlmResponse(NtlmNtHash("Password"), challenge);
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), type3.begin() + ntOffset));
-    EXPECT_EQ(socket->ntlmDomain, "CORP");
-    EXPECT_EQ(socket->ntlmUser, "alice");
-    EXPECT_EQ(socket->ntlmChallenge, challenge);
+    // Domain and user as the Type 3 carries them (UTF-16LE, at the offsets
+    // of their security buffers).
+    auto field = [&](size_t at) {
+        size_t length = type3[at] | (type3[at + 1] << 8);
+        size_t offset = type3[at + 4] | (type3[at + 5] << 8);
+        std::string text;
+        for (size_t i = offset; i + 1 < offset + length && i + 1 < type3.size(); i += 2) {
+            text += char(type3[i]);
+        }
+        return text;
+    };
+    EXPECT_EQ(field(28), "CORP");
+    EXPECT_EQ(field(36), "alice");
     EXPECT_EQ(Trace(*socket).find("Password"), std::string::npos);
 }
 
@@ -282,7 +333,7 @@ TEST(HttpConnectNegotiation, NtlmAcceptedAtType1NeedsNoType3) {
         }
     });
     auto socket = ClientFor(proxy, "alice", "pw");
-    ASSERT_TRUE(socket->ConnectHttpProxy(kTarget, kTargetPort)) << Trace(*socket);
+    ASSERT_TRUE(ConnectHttpProxy(*socket, kTarget, kTargetPort)) << Trace(*socket);
     SendText(*socket, "data");
 }
 
@@ -290,7 +341,7 @@ TEST(HttpConnectNegotiation, NtlmSecondRoundFaultsFail) {
     struct Case {
         const char* name;
         std::string header;
-        const char* reason;
+        const char* reason;  // part of the log line
     };
     const Case cases[] = {
         {"no token", "Proxy-Authenticate: NTLM", "NTLM"},
@@ -308,7 +359,11 @@ TEST(HttpConnectNegotiation, NtlmSecondRoundFaultsFail) {
                                       : Challenge("407 x", c.header));
         });
         auto socket = ClientFor(proxy, "alice", "pw");
-        EXPECT_FALSE(socket->ConnectHttpProxy(kTarget, kTargetPort));
+        FailureReason failure;
+        EXPECT_FALSE(ConnectHttpProxy(*socket, kTarget, kTargetPort, &failure));
+        EXPECT_EQ(failure.step, FailureStep::Authenticate);
+        EXPECT_EQ(failure.cause, FailureCause::ReplyMalformed);
+        // The log line tells the codec's finding apart for the technician.
         EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
     }
 }
@@ -320,19 +375,51 @@ TEST(HttpConnectNegotiation, ASilentProxyIsEndedByTheTimeLimit) {
     });
     auto socket = ClientFor(proxy);
     socket->proxyTimeoutMs = 300;
-    EXPECT_FALSE(socket->ConnectHttpProxy(kTarget, kTargetPort));
-    EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos)
-        << socket->proxyFailure;
+    FailureReason failure;
+    EXPECT_FALSE(ConnectHttpProxy(*socket, kTarget, kTargetPort, &failure));
+    EXPECT_EQ(failure.step, FailureStep::Reply);
+    EXPECT_EQ(failure.cause, FailureCause::TimedOut) << socket->proxyFailure;
+}
+
+TEST(ProxyOperations, ARefusedProxyConnectionIsRefusedAtConnect) {
+    uint16_t closed;
+    {
+        ListenerIPv4 listener;
+        closed = listener.Port();
+    }
+    SocketIPv4 socket;
+    socket.proxyHost.SetString(u"127.0.0.1");
+    socket.proxyPort = closed;
+    FailureReason expected{RouteKind::HttpConnect,
+                           FailureStep::Connect,
+                           FailureCause::Refused,
+                           "127.0.0.1",
+                           closed,
+                           0,
+                           ""};
+    FailureReason failure;
+    EXPECT_FALSE(ConnectHttpProxy(socket, kTarget, kTargetPort, &failure));
+    EXPECT_EQ(failure, expected);
+    expected.route = RouteKind::Socks4;
+    EXPECT_FALSE(ConnectSocks4Proxy(socket, kTarget, kTargetPort, &failure));
+    EXPECT_EQ(failure, expected);
+    expected.route = RouteKind::Socks5;
+    EXPECT_FALSE(ConnectSocks5Proxy(socket, kTarget, kTargetPort, &failure));
+    EXPECT_EQ(failure, expected);
 }
 
 TEST(ProxyOperations, AnUnresolvableProxyHostThrows) {
     SocketIPv4 socket;
     socket.proxyHost.SetString(u"no-such-proxy.invalid");
     socket.proxyPort = 3128;
-    EXPECT_THROW(socket.ConnectHttpProxy(kTarget, kTargetPort), SocketException);
-    EXPECT_NE(socket.proxyFailure.find("cannot be resolved"), std::string::npos);
-    EXPECT_THROW(socket.ConnectSocks4Proxy(kTarget, kTargetPort), SocketException);
-    EXPECT_THROW(socket.ConnectSocks5Proxy(kTarget, kTargetPort), SocketException);
+    FailureReason failure;
+    EXPECT_THROW(ConnectHttpProxy(socket, kTarget, kTargetPort, &failure), SocketException);
+    EXPECT_EQ(failure.step, FailureStep::Resolve);
+    EXPECT_EQ(failure.cause, FailureCause::NameNotResolved);
+    EXPECT_EQ(failure.host, "no-such-proxy.invalid");
+    EXPECT_EQ(failure.port, 3128);
+    EXPECT_THROW(ConnectSocks4Proxy(socket, kTarget, kTargetPort), SocketException);
+    EXPECT_THROW(ConnectSocks5Proxy(socket, kTarget, kTargetPort), SocketException);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ TEST(ProxyReply, RefusesZeroBytesInTheHeader) {
     EXPECT_EQ(ParseProxyReply(body).progress, ProxyReplyProgress::Complete);
 }
 
-TEST(ProxyChallenge, SearchesTheFourNamesInOrder) {
+TEST(ProxyChallenge, SearchesTheTwoNamesInOrderWithoutRegardToCase) {
     struct Case {
         const char* header;
         const char* value;  // null: ChallengeMissing
@@ -120,10 +120,13 @@ TEST(ProxyChallenge, SearchesTheFourNamesInOrder) {
         {"Proxy-Authorization: Digest realm=r\r\n", "Digest realm=r"},
         {"proxy-authorization: Basic\r\n", "Basic"},
         // The first name of the list wins, wherever it stands.
-        {"proxy-authenticate: NTLM\r\nProxy-Authenticate: Basic\r\n", "Basic"},
+        {"Proxy-Authorization: Basic\r\nproxy-authenticate: NTLM\r\n", "NTLM"},
+        // Spellings of one name are one name: the first in the text.
+        {"proxy-authenticate: NTLM\r\nProxy-Authenticate: Basic\r\n", "NTLM"},
         // Several headers of the same name: the first in the text.
         {"Proxy-Authenticate: Negotiate\r\nProxy-Authenticate: NTLM\r\n", "Negotiate"},
-        {"PROXY-AUTHENTICATE: Basic\r\n", nullptr},
+        {"PROXY-AUTHENTICATE: Basic\r\n", "Basic"},
+        {"PROXY-AUTHORIZATION: Digest realm=r\r\n", "Digest realm=r"},
         {"Proxy-Authenticate:Basic\r\n", nullptr},
         {"WWW-Authenticate: Basic\r\n", nullptr},
         {"X-Proxy-Authenticate: Basic\r\n", "Basic"},  // found anywhere

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "proxy/ProxyHandshakes.h"
+#include "support/FailureReasonPrinter.h"
 #include "support/ScriptedProxy.h"
 #include "transport/SocketIPv4.h"
 
@@ -51,7 +53,7 @@ TEST(Socks4Connect, ADottedTargetGoesAsItsAddressAndTheTunnelBytesStayUnread) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "a-user-socks4-does-not-send", "pw");
-    ASSERT_TRUE(socket->ConnectSocks4Proxy(u"192.0.2.10", 443)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks4Proxy(*socket, u"192.0.2.10", 443)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 4, 2000), "DATA");
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "04 01 01 bb c0 00 02 0a 00");
@@ -65,7 +67,7 @@ TEST(Socks4Connect, AnUnresolvableNameGoesAsSocks4a) {
     });
     auto socket = ClientFor(proxy);
     // ".invalid" never resolves (RFC 6761).
-    ASSERT_TRUE(socket->ConnectSocks4Proxy(u"ab.invalid", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks4Proxy(*socket, u"ab.invalid", 80)) << socket->proxyFailure;
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "04 01 00 50 00 00 00 01 00 61 62 2e 69 6e 76 61 6c 69 64 00");
 }
@@ -74,12 +76,13 @@ TEST(Socks4Connect, RefusalsAndMalformedRepliesFail) {
     struct Case {
         const char* name;
         std::string reply;
-        const char* reason;
+        FailureCause cause;
+        int status;
     };
     const Case cases[] = {
-        {"rejected", Bytes({0, 91}), "refused the tunnel (91"},
-        {"not SOCKS4", "HTTP/1.0 400 Bad Request\r\n\r\n", "not a SOCKS4 reply"},
-        {"short then closed", Bytes({0}), "closed"},
+        {"rejected", Bytes({0, 91}), FailureCause::ProxyRefused, 91},
+        {"not SOCKS4", "HTTP/1.0 400 Bad Request\r\n\r\n", FailureCause::ReplyMalformed, 0},
+        {"short then closed", Bytes({0}), FailureCause::ConnectionClosed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,8 +91,14 @@ TEST(Socks4Connect, RefusalsAndMalformedRepliesFail) {
             SendText(conn, c.reply);
         });
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(socket->ConnectSocks4Proxy(u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
+        FailureReason failure;
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.route, RouteKind::Socks4);
+        EXPECT_EQ(failure.step, FailureStep::Reply);
+        EXPECT_EQ(failure.cause, c.cause) << socket->proxyFailure;
+        EXPECT_EQ(failure.status, c.status);
+        EXPECT_EQ(failure.host, "127.0.0.1");
+        EXPECT_EQ(failure.port, proxy.Port());
     }
 }
 
@@ -101,8 +110,10 @@ TEST(Socks5Connect, WithoutAUserIdOnlyNoAuthenticationIsOffered) {
         WaitForClose(c, 2000);
     });
     auto socket = ClientFor(proxy);
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("none is set"), std::string::npos) << socket->proxyFailure;
+    FailureReason failure;
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::CredentialsMissing) << socket->proxyFailure;
+    EXPECT_EQ(failure.step, FailureStep::Authenticate);
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 01 00");
 }
@@ -119,7 +130,7 @@ TEST(Socks5Connect, UsernamePasswordThenConnectByName) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy, "alice", "pw");
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"srv.invalid", 0x1F90)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"srv.invalid", 0x1F90)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 6, 2000), "tunnel");
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 02 02 00");
@@ -137,7 +148,7 @@ TEST(Socks5Connect, NoUsernamePasswordWhenTheProxyPicksNone) {
         SendText(c, kSocks5Granted);
     });
     auto socket = ClientFor(proxy, "alice", "pw");
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"10.1.2.3", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"10.1.2.3", 80)) << socket->proxyFailure;
     proxy.Stop();
     EXPECT_EQ(notes.At(0), "05 01 00 01 0a 01 02 03 00 50");
 }
@@ -157,7 +168,7 @@ TEST(Socks5Connect, ALongBoundAddressIsReadToItsEnd) {
         Echo(c, 2000);
     });
     auto socket = ClientFor(proxy);
-    ASSERT_TRUE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80)) << socket->proxyFailure;
+    ASSERT_TRUE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80)) << socket->proxyFailure;
     EXPECT_EQ(ReadBytes(*socket, 2, 2000), "XY");
 }
 
@@ -167,16 +178,20 @@ TEST(Socks5Connect, RefusalsFail) {
         std::string method;
         std::string authReply;
         std::string connectReply;
-        const char* reason;
+        FailureStep step;
+        FailureCause cause;
+        int status;
     };
     const Case cases[] = {
-        {"no acceptable method", Bytes({5, 0xFF}), "", "", "none of the offered methods"},
-        {"wrong password", Bytes({5, 2}), Bytes({1, 1}), "", "user name or password"},
+        {"no acceptable method", Bytes({5, 0xFF}), "", "", FailureStep::Authenticate,
+         FailureCause::SchemeNotOffered, 0xFF},
+        {"wrong password", Bytes({5, 2}), Bytes({1, 1}), "", FailureStep::Authenticate,
+         FailureCause::CredentialsRefused, 1},
         {"connection refused", Bytes({5, 2}), Bytes({1, 0}), Bytes({5, 5, 0, 1}),
-         "refused the tunnel (5, connection refused)"},
-        {"unknown address type", Bytes({5, 0}), "", Bytes({5, 0, 0, 9, 0, 0}),
-         "not a SOCKS5 reply"},
-        {"not SOCKS5", "HTTP", "", "", "not a SOCKS5 reply"},
+         FailureStep::Reply, FailureCause::ProxyRefused, 5},
+        {"unknown address type", Bytes({5, 0}), "", Bytes({5, 0, 0, 9, 0, 0}), FailureStep::Reply,
+         FailureCause::ReplyMalformed, 0},
+        {"not SOCKS5", "HTTP", "", "", FailureStep::Authenticate, FailureCause::ReplyMalformed, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -194,29 +209,34 @@ TEST(Socks5Connect, RefusalsFail) {
             WaitForClose(conn, 2000);
         });
         auto socket = ClientFor(proxy, "alice", "wrong");
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find(c.reason), std::string::npos) << socket->proxyFailure;
+        FailureReason failure;
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.route, RouteKind::Socks5);
+        EXPECT_EQ(failure.step, c.step) << socket->proxyFailure;
+        EXPECT_EQ(failure.cause, c.cause) << socket->proxyFailure;
+        EXPECT_EQ(failure.status, c.status);
+        EXPECT_EQ(failure.detail.find("wrong"), std::string::npos);
     }
 }
 
 TEST(SocksConnect, WhatCannotBeSentFailsBeforeConnecting) {
     ScriptedProxy proxy([](SocketIPv4&, int) {});
     std::u16string longName = std::u16string(60, u'a') + u".invalid";  // 68 bytes
+    FailureReason failure;
     {
         auto socket = ClientFor(proxy);
-        EXPECT_FALSE(socket->ConnectSocks4Proxy(longName, 80));
-        EXPECT_NE(socket->proxyFailure.find("longer than 63 bytes"), std::string::npos);
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(longName, 80));
+        EXPECT_FALSE(ConnectSocks4Proxy(*socket, longName, 80, &failure));
+        EXPECT_EQ(failure.step, FailureStep::Request);
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable);
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, longName, 80, &failure));
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable);
     }
-    {
-        auto socket = ClientFor(proxy, std::string(256, 'u'), "pw");
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find("user ID exceeds 255"), std::string::npos);
-    }
-    {
-        auto socket = ClientFor(proxy, "alice", std::string(256, 'p'));
-        EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
-        EXPECT_NE(socket->proxyFailure.find("password exceeds 255"), std::string::npos);
+    for (auto [id, password] : {std::pair{std::string(256, 'u'), std::string("pw")},
+                                std::pair{std::string("alice"), std::string(256, 'p')}}) {
+        auto socket = ClientFor(proxy, id, password);
+        EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+        EXPECT_EQ(failure.step, FailureStep::Authenticate);
+        EXPECT_EQ(failure.cause, FailureCause::RequestNotSendable) << socket->proxyFailure;
     }
     proxy.Stop();
     EXPECT_EQ(proxy.Connections(), 0);
@@ -239,8 +259,8 @@ TEST(SocksConnect, EachAttemptStartsOnAFreshConnection) {
     socket.proxyHost.SetString(u"127.0.0.1");
     socket.proxyPort = proxy.Port();
     socket.proxyTimeoutMs = kScriptWaitMs;
-    EXPECT_FALSE(socket.ConnectHttpProxy(u"127.0.0.1", 80));
-    EXPECT_TRUE(socket.ConnectSocks4Proxy(u"127.0.0.1", 80)) << socket.proxyFailure;
+    EXPECT_FALSE(ConnectHttpProxy(socket, u"127.0.0.1", 80));
+    EXPECT_TRUE(ConnectSocks4Proxy(socket, u"127.0.0.1", 80)) << socket.proxyFailure;
     proxy.Stop();
     EXPECT_EQ(proxy.Connections(), 2);
 }
@@ -249,10 +269,13 @@ TEST(SocksConnect, ASilentProxyIsEndedByTheTimeLimit) {
     ScriptedProxy proxy([](SocketIPv4& c, int) { WaitForClose(c); });
     auto socket = ClientFor(proxy);
     socket->proxyTimeoutMs = 300;
-    EXPECT_FALSE(socket->ConnectSocks4Proxy(u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
-    EXPECT_FALSE(socket->ConnectSocks5Proxy(u"127.0.0.1", 80));
-    EXPECT_NE(socket->proxyFailure.find("did not answer in time"), std::string::npos);
+    FailureReason failure;
+    EXPECT_FALSE(ConnectSocks4Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::TimedOut);
+    EXPECT_EQ(failure.step, FailureStep::Reply);
+    EXPECT_FALSE(ConnectSocks5Proxy(*socket, u"127.0.0.1", 80, &failure));
+    EXPECT_EQ(failure.cause, FailureCause::TimedOut);
+    EXPECT_EQ(failure.step, FailureStep::Authenticate);
 }
 
 }  // namespace

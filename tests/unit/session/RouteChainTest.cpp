@@ -1,5 +1,5 @@
-// The order in which the ways to the server are tried, and what a failure
-// tells the technician.
+// The order in which the ways to the server are tried, and the reasons a
+// failure carries.
 
 #include <gtest/gtest.h>
 
@@ -15,22 +15,25 @@ namespace {
 // A route that answers as told and notes that it was tried.
 class FakeRoute : public Route {
   public:
-    FakeRoute(std::u16string name, bool connects, std::vector<std::u16string>* tried,
-              bool shutsDown = false)
-        : name_(std::move(name)), connects_(connects), shutsDown_(shutsDown), tried_(tried) {}
-    std::u16string_view Name() const override { return name_; }
-    bool Connect(SocketIPv4& socket, const RouteTarget&, std::u16string* reason) override {
-        tried_->push_back(name_);
+    FakeRoute(RouteKind kind, bool connects, std::vector<RouteKind>* tried, bool shutsDown = false)
+        : kind_(kind), connects_(connects), shutsDown_(shutsDown), tried_(tried) {}
+    RouteKind Kind() const override { return kind_; }
+    bool Connect(SocketIPv4& socket, const RouteTarget&, FailureReason* reason) override {
+        tried_->push_back(kind_);
         if (shutsDown_) socket.Shutdown();
-        if (!connects_) *reason = name_ + u" said no";
+        if (!connects_) {
+            reason->route = kind_;
+            reason->cause = FailureCause::Refused;
+            reason->port = static_cast<uint16_t>(tried_->size());
+        }
         return connects_;
     }
 
   private:
-    std::u16string name_;
+    RouteKind kind_;
     bool connects_;
     bool shutsDown_;
-    std::vector<std::u16string>* tried_;
+    std::vector<RouteKind>* tried_;
 };
 
 RouteChain Chain(std::vector<std::unique_ptr<Route>> routes) {
@@ -38,43 +41,60 @@ RouteChain Chain(std::vector<std::unique_ptr<Route>> routes) {
 }
 
 TEST(RouteChain, TriesInOrderAndStopsAtTheFirstThatConnects) {
-    std::vector<std::u16string> tried;
+    std::vector<RouteKind> tried;
     std::vector<std::unique_ptr<Route>> routes;
-    routes.push_back(std::make_unique<FakeRoute>(u"direct", false, &tried));
-    routes.push_back(std::make_unique<FakeRoute>(u"HTTP CONNECT", false, &tried));
-    routes.push_back(std::make_unique<FakeRoute>(u"SOCKS4", true, &tried));
-    routes.push_back(std::make_unique<FakeRoute>(u"SOCKS5", true, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Direct, false, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::HttpConnect, false, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Socks4, true, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Socks5, true, &tried));
     SocketIPv4 socket;
-    std::u16string failure;
-    EXPECT_TRUE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failure));
-    EXPECT_EQ(tried, (std::vector<std::u16string>{u"direct", u"HTTP CONNECT", u"SOCKS4"}));
+    std::vector<FailureReason> failures;
+    EXPECT_TRUE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failures));
+    EXPECT_EQ(tried, (std::vector<RouteKind>{RouteKind::Direct, RouteKind::HttpConnect,
+                                             RouteKind::Socks4}));
 }
 
-TEST(RouteChain, FailureNamesEveryRouteTried) {
-    std::vector<std::u16string> tried;
+TEST(RouteChain, FailureKeepsEveryRouteTriedInOrder) {
+    std::vector<RouteKind> tried;
     std::vector<std::unique_ptr<Route>> routes;
-    routes.push_back(std::make_unique<FakeRoute>(u"direct", false, &tried));
-    routes.push_back(std::make_unique<FakeRoute>(u"SOCKS5", false, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Direct, false, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Socks5, false, &tried));
     SocketIPv4 socket;
-    std::u16string failure;
-    EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failure));
-    EXPECT_EQ(failure, u"direct: direct said no; SOCKS5: SOCKS5 said no");
-
-    std::vector<std::unique_ptr<Route>> one;
-    one.push_back(std::make_unique<FakeRoute>(u"direct", false, &tried));
-    EXPECT_FALSE(Chain(std::move(one)).Connect(socket, RouteTarget{}, &failure));
-    EXPECT_EQ(failure, u"direct said no");
+    std::vector<FailureReason> failures;
+    EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failures));
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_EQ(failures[0].route, RouteKind::Direct);
+    EXPECT_EQ(failures[0].port, 1);
+    EXPECT_EQ(failures[1].route, RouteKind::Socks5);
+    EXPECT_EQ(failures[1].port, 2);
 }
 
 TEST(RouteChain, CancelStopsTheSearch) {
-    std::vector<std::u16string> tried;
+    std::vector<RouteKind> tried;
     std::vector<std::unique_ptr<Route>> routes;
-    routes.push_back(std::make_unique<FakeRoute>(u"direct", false, &tried, true));
-    routes.push_back(std::make_unique<FakeRoute>(u"HTTP CONNECT", true, &tried));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Direct, false, &tried, true));
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::HttpConnect, true, &tried));
     SocketIPv4 socket;
-    std::u16string failure;
-    EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failure));
-    EXPECT_EQ(tried, std::vector<std::u16string>{u"direct"});
+    std::vector<FailureReason> failures;
+    EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, RouteTarget{}, &failures));
+    EXPECT_EQ(tried, std::vector<RouteKind>{RouteKind::Direct});
+}
+
+TEST(RouteChain, NoRouteTriedIsStillAReason) {
+    SocketIPv4 socket;
+    socket.Shutdown();
+    std::vector<FailureReason> failures;
+    std::vector<std::unique_ptr<Route>> routes;
+    std::vector<RouteKind> tried;
+    routes.push_back(std::make_unique<FakeRoute>(RouteKind::Direct, true, &tried));
+    RouteTarget target;
+    target.host = u"server.example";
+    target.port = 443;
+    EXPECT_FALSE(Chain(std::move(routes)).Connect(socket, target, &failures));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].cause, FailureCause::Cancelled);
+    EXPECT_EQ(failures[0].host, "server.example");
+    EXPECT_TRUE(tried.empty());
 }
 
 }  // namespace
