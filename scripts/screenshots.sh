@@ -39,14 +39,8 @@ xvfb_pid=
 console_pid=
 console_dir=
 
-stop_process() {
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
+# shellcheck source=lib/processes.sh
+source "$root/scripts/lib/processes.sh"
 
 # The viewers a console started (each logged its pid), if they still are ours.
 stop_viewers() {
