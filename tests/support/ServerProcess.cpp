@@ -1,17 +1,12 @@
 #include "support/ServerProcess.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -19,7 +14,7 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace ostiva::test {
 
@@ -65,26 +60,15 @@ ServerProcess::ServerProcess(Options options) {
         out << options.accounts;
     }
 
-    std::vector<std::string> arguments = {BinaryPath(),     "--port",      "0",
-                                          "--control-port", "0",           "--accounts",
-                                          accounts,         "--port-file", portFile};
-    arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    std::string out = directory_ + "/server.out";
-    std::string log = directory_ + "/server.log";
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        pid_ = -1;
-        return;
-    }
+    ChildProcess::Options spawn;
+    spawn.arguments = {BinaryPath(), "--port", "0",           "--control-port", "0",
+                       "--accounts", accounts, "--port-file", portFile};
+    spawn.arguments.insert(spawn.arguments.end(), options.extraArguments.begin(),
+                           options.extraArguments.end());
+    spawn.outputFile = directory_ + "/server.out";
+    spawn.errorFile = directory_ + "/server.log";
+    child_ = std::make_unique<ChildProcess>(spawn);
+    if (!child_->Started()) return;
 
     auto end = Clock::now() + std::chrono::milliseconds(options.startTimeoutMs);
     while (Clock::now() < end) {
@@ -95,12 +79,7 @@ ServerProcess::ServerProcess(Options options) {
             controlPort_ = uint16_t(control);
             return;
         }
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            return;
-        }
+        if (child_->Wait(0) != ChildProcess::kStillRunning) return;  // it ended early
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -167,41 +146,15 @@ std::string ServerProcess::Log() const {
     return directory_.empty() ? std::string() : ReadFile(directory_ + "/server.log");
 }
 
-int ServerProcess::Reap(int timeoutMs) {
-    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (done < 0 && errno != EINTR) {
-            pid_ = -1;
-            return -1;
-        }
-        if (Clock::now() >= end) return -2;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
 int ServerProcess::Stop(int timeoutMs) {
-    if (pid_ < 0) return exitStatus_;
-    Control("quit", timeoutMs);
-    int status = Reap(timeoutMs);
-    if (status == -2) {
-        ::kill(pid_, SIGTERM);
-        status = Reap(timeoutMs);
-    }
-    if (status == -2) {
-        ::kill(pid_, SIGKILL);
-        Reap(timeoutMs);
-        status = -1;
+    if (!child_) return -1;
+    if (child_->Running()) {
+        Control("quit", timeoutMs);
+        if (child_->Wait(timeoutMs) == ChildProcess::kStillRunning) child_->Stop(timeoutMs);
     }
     port_ = 0;
     controlPort_ = 0;
-    exitStatus_ = status;
-    return status;
+    return child_->Wait(0);
 }
 
 }  // namespace ostiva::test
