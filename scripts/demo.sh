@@ -49,7 +49,7 @@ say() { echo "demo: $*"; }
 
 if [ "$build_step" = 1 ]; then
   bash scripts/install-deps.sh
-  cmake -S . -B "$build" -G Ninja -DOSTIVA_BUILD_UI=ON >/dev/null
+  cmake --preset default -B "$build" >/dev/null
   cmake --build "$build" --target ostiva-manager ostiviewer ostiva-server ostiva_state_pictures
 fi
 bin=$build/bin
