@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "support/ServerProcess.h"
+#include "support/TestServices.h"
 
 using ostiva::test::ServerProcess;
 
@@ -213,7 +214,7 @@ class ManagerEndToEndTest : public QObject {
 
 void ManagerEndToEndTest::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
-        QSKIP("Xvfb is needed");
+        OSTIVA_QTEST_MISSING_PEER("Xvfb is needed");
     }
     for (const char* name : {"ostiva-manager", "ostiviewer", "ostiva-server", "ready.png"}) {
         QVERIFY2(QFile::exists(BinDir() + QLatin1Char('/') + QLatin1String(name)), name);
