@@ -18,12 +18,11 @@
 #include <mutex>
 #include <thread>
 
+#include "CounterReporter.h"
 #include "session/ConsoleEvents.h"
 #include "session/ReceiveLoop.h"
 #include "transport/ListenerIPv4.h"
 #include "transport/SocketIPv4.h"
-
-#include "CounterReporter.h"
 
 namespace {
 
@@ -198,7 +197,6 @@ BENCHMARK(BM_ReceiveLoopBesidePlainRecv)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(30);
-
 
 }  // namespace
 

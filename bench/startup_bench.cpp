@@ -192,7 +192,6 @@ void BM_BareQtIdleMemory(benchmark::State& state) {
 BENCHMARK(BM_StartupBesideBareQt)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_BareQtIdleMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

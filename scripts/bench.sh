@@ -11,18 +11,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/install-deps.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSTIVA_BUILD_UI=ON \
-  -DOSTIVA_BUILD_TESTS=OFF -DOSTIVA_BUILD_BENCHMARKS=ON >/dev/null
+cmake --preset bench >/dev/null
 benches=(key_exchange proxy_tunnel receive_loop rebuild startup)
-cmake --build build-bench --target "${benches[@]/%/_bench}"
+cmake --build --preset bench --target "${benches[@]/%/_bench}"
 
-# Peers that already ran (another run's tests use them) are left running.
-if ! bash scripts/test-services.sh status | grep -q ': running'; then
-  trap 'bash scripts/test-services.sh stop >/dev/null' EXIT
-fi
+# Only the peers this run starts are stopped at the end; peers that already
+# ran (another run's tests use them) are left running.
+started=build-bench/test-peers.started
+trap 'bash scripts/test-services.sh stop --only "$started" >/dev/null' EXIT
 # A peer whose port is briefly taken gets a second chance; a peer that still
 # does not start leaves its row of the table empty.
-bash scripts/test-services.sh start || bash scripts/test-services.sh start ||
+bash scripts/test-services.sh start --record "$started" ||
+  bash scripts/test-services.sh start --record "$started" ||
   echo "bench: some test peers did not start" >&2
 
 results=build-bench/results

@@ -49,7 +49,7 @@ say() { echo "demo: $*"; }
 
 if [ "$build_step" = 1 ]; then
   bash scripts/install-deps.sh
-  cmake -S . -B "$build" -G Ninja -DOSTIVA_BUILD_UI=ON >/dev/null
+  cmake --preset default -B "$build" >/dev/null
   cmake --build "$build" --target ostiva-manager ostiviewer ostiva-server ostiva_state_pictures
 fi
 bin=$build/bin
@@ -69,15 +69,8 @@ server_pid=
 xvfb_pid=
 console_pid=
 
-# Ends a process we started, if it still runs: TERM, then KILL after 5 s.
-stop_process() {
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
+# shellcheck source=lib/processes.sh
+source "$root/scripts/lib/processes.sh"
 
 cleanup() {
   local status=$?

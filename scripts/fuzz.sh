@@ -31,11 +31,8 @@ fi
 work=$(mktemp -d "${TMPDIR:-/tmp}/ostiva-fuzz.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DOSTIVA_LIBFUZZER=ON -DOSTIVA_WERROR=ON \
-    -DOSTIVA_BUILD_UI=OFF -DOSTIVA_BUILD_TESTS=OFF -DOSTIVA_BUILD_BENCHMARKS=OFF \
-    >"$work/configure.log" 2>&1 || {
+# The "fuzz" preset of CMakePresets.json: clang, libFuzzer, no windows.
+(cd "$root" && cmake --preset fuzz -B "$build") >"$work/configure.log" 2>&1 || {
     cat "$work/configure.log"
     echo "fuzz: configure failed"
     exit 1

@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # toolchain
   cmake ninja-build g++ pkg-config make git
+  # the fuzz targets (libFuzzer) and the format check
+  clang clang-format
   # core libraries
   libcrypto++-dev libssl-dev nlohmann-json3-dev libsqlite3-dev libcpp-httplib-dev zlib1g-dev
   libproxy-dev libproxy1-plugin-webkit libproxy-tools

@@ -9,8 +9,8 @@
 # also takes the pictures (each window drawn by itself, without a frame).
 # Everything runs in a temporary directory that is removed at the end; every
 # wait is bounded. Needs ostiva-manager, ostiviewer, ostiva-server and the
-# state pictures built (cmake --build DIR --target ostiva-manager ostiviewer
-# ostiva-server ostiva_state_pictures).
+# state pictures built; without a build directory that has them it builds
+# them with the "default" preset of CMakePresets.json.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -28,8 +28,16 @@ done
 case "$build" in /*) ;; *) build=$root/$build ;; esac
 case "$out" in /*) ;; *) out=$root/$out ;; esac
 bin=$build/bin
-for file in ostiva-manager ostiviewer ostiva-server ready.png connecting.png disconnected.png; do
-  [ -e "$bin/$file" ] || { echo "screenshots: $bin/$file is missing; build first" >&2; exit 1; }
+programs=(ostiva-manager ostiviewer ostiva-server ready.png connecting.png disconnected.png)
+for file in "${programs[@]}"; do
+  [ -e "$bin/$file" ] && continue
+  echo "screenshots: $bin/$file is missing; building" >&2
+  cmake --preset default -B "$build" >/dev/null
+  cmake --build "$build" --target ostiva-manager ostiviewer ostiva-server ostiva_state_pictures
+  break
+done
+for file in "${programs[@]}"; do
+  [ -e "$bin/$file" ] || { echo "screenshots: $bin/$file is missing after the build" >&2; exit 1; }
 done
 command -v Xvfb >/dev/null || { echo "screenshots: Xvfb is missing (scripts/install-deps.sh)" >&2; exit 1; }
 
@@ -39,14 +47,8 @@ xvfb_pid=
 console_pid=
 console_dir=
 
-stop_process() {
-  local pid=$1
-  [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null || return 0
-  kill -TERM "$pid" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-}
+# shellcheck source=lib/processes.sh
+source "$root/scripts/lib/processes.sh"
 
 # The viewers a console started (each logged its pid), if they still are ours.
 stop_viewers() {

@@ -10,26 +10,48 @@
 # reaches the proxies and nothing else. Configurations, logs and pid files go
 # to SERVICES_DIR (OSTIVA_TEST_SERVICES_DIR overrides it).
 #
-# Usage: test-services.sh start|stop|status   (as root)
+# Usage: test-services.sh start [--record FILE] | stop [--only FILE] | status
+# (start and stop as root)
 # "start" is idempotent: a peer that already runs with the same
 # configuration is left alone; "stop" ends only what this script started.
+# With --record, start writes to FILE what this run started (one peer a
+# line, "netns" for the namespace); stop --only FILE then ends just those, so
+# peers that ran before (another run's, a developer's) keep running. That is
+# how the tests' CTest fixture starts and stops them. A start with --record
+# that cannot start every peer exits 77 (the fixture's "skipped"), so the
+# tests that need a missing peer skip on their own; under CI (CI=true) the
+# peers are part of the test command and a missing one exits 1.
 set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=test-services.conf
 source "$here/test-services.conf"
+# shellcheck source=lib/processes.sh
+source "$here/lib/processes.sh"
 dir=${OSTIVA_TEST_SERVICES_DIR:-$SERVICES_DIR}
+record=
 
 say() { echo "test-services: $*"; }
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then
     say "must run as root (the proxies drop their privileges themselves)" >&2
-    exit 1
+    exit "$(start_failure)"
   fi
 }
 
+# The exit status of a start that could not start every peer.
+start_failure() {
+  if [ -n "$record" ] && [ "${CI:-}" != true ]; then echo 77; else echo 1; fi
+}
+
 # ---- processes ----
+
+# Notes that this run started `name` (a peer, or "netns"), for stop --only.
+# run_peer runs in a pipeline's subshell, so the note goes to a file.
+note_started() {
+  [ -z "$record" ] || echo "$1" >>"$record.new"
+}
 
 pid_of() { cat "$dir/$1.pid" 2>/dev/null; }
 
@@ -40,17 +62,8 @@ alive() {
 }
 
 stop_one() {
-  local name=$1 pid
-  pid=$(pid_of "$name")
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-    kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 50); do
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && kill -KILL "$pid" 2>/dev/null
-  fi
-  rm -f "$dir/$name.pid"
+  stop_process "$(pid_of "$1")"
+  rm -f "$dir/$1.pid"
 }
 
 # True once something listens on address:port, within about 10 seconds.
@@ -81,6 +94,7 @@ run_peer() {
   for a in "$@"; do args+=("${a//\{conf\}/$conf}"); done
   "${args[@]}" >>"$dir/$name.out" 2>&1 </dev/null &
   echo $! >"$dir/$name.pid"
+  note_started "$name"
   if ! wait_listening "$where"; then
     say "$name did not start; see $dir/$name.out and its log" >&2
     tail -n 5 "$dir/$name.out" >&2 2>/dev/null
@@ -106,6 +120,7 @@ netns_down() {
 netns_up() {
   netns_ready && return 0
   netns_down
+  note_started netns
   ip netns add "$NETNS" &&
     ip link add "$NETNS_HOST_IF" type veth peer name "$NETNS_CLIENT_IF" netns "$NETNS" &&
     ip addr add "$NETNS_HOST_ADDR/$NETNS_PREFIX" dev "$NETNS_HOST_IF" &&
@@ -218,17 +233,39 @@ EOF
     stop_one microsocks-link
   fi
 
-  [ $ok -eq 0 ] && say "running (files in $dir)"
-  return $ok
+  if [ -n "$record" ]; then
+    # A record left by a run that never stopped keeps its lines: those
+    # peers are still this fixture's.
+    cat "$record" "$record.new" 2>/dev/null | sort -u >"$record.all"
+    rm -f "$record.new"
+    mv "$record.all" "$record"
+  fi
+  if [ $ok -ne 0 ]; then
+    return "$(start_failure)"
+  fi
+  say "running (files in $dir)"
 }
 
 stop_all() {
   need_root
-  for name in squid-open squid-basic squid-digest squid-ntlm danted microsocks microsocks-link; do
-    stop_one "$name"
+  local names=(squid-open squid-basic squid-digest squid-ntlm danted microsocks microsocks-link netns)
+  if [ -n "$record" ]; then
+    # Only what that start began; nothing when it began nothing.
+    names=()
+    [ -f "$record" ] && mapfile -t names <"$record"
+    rm -f "$record"
+  fi
+  # All at once: each may take its few seconds to shut down.
+  local netns=0
+  for name in "${names[@]}"; do
+    case "$name" in
+      netns) netns=1 ;;
+      squid-* | danted | microsocks | microsocks-link) stop_one "$name" & ;;
+    esac
   done
-  netns_down
-  say "stopped"
+  wait
+  [ $netns -eq 0 ] || netns_down
+  say "stopped${record:+ what $(basename "$record") listed (${#names[@]})}"
 }
 
 status_all() {
@@ -238,12 +275,18 @@ status_all() {
   if netns_ready; then echo "namespace $NETNS: ready"; else echo "namespace $NETNS: absent"; fi
 }
 
-case "${1:-}" in
+command=${1:-}
+shift || true
+case "$command:${1:-}" in
+  start:--record | stop:--only) record=${2:?$1 needs a file}; shift 2 ;;
+esac
+[ $# -eq 0 ] || command=usage
+case "$command" in
   start) start_all ;;
   stop) stop_all ;;
   status) status_all ;;
   *)
-    echo "usage: $0 start|stop|status" >&2
+    echo "usage: $0 start [--record FILE] | stop [--only FILE] | status" >&2
     exit 2
     ;;
 esac

@@ -1,9 +1,9 @@
 #include "console/UpdaterSwap.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 namespace ostiva {
 

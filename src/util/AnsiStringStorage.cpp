@@ -5,6 +5,8 @@
 
 namespace ostiva {
 
-void AnsiStringStorage::FromWide(const StringStorage& text) { text_ = ToUtf8(text.view()); }
+void AnsiStringStorage::FromWide(const StringStorage& text) {
+    text_ = ToUtf8(text.view());
+}
 
 }  // namespace ostiva

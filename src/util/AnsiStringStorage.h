@@ -11,7 +11,7 @@ namespace ostiva {
 class StringStorage;
 
 class AnsiStringStorage {
-public:
+  public:
     AnsiStringStorage() = default;
     AnsiStringStorage(const char* text) { SetString(text); }
     AnsiStringStorage(std::string_view text) : text_(text) {}
@@ -34,7 +34,7 @@ public:
     std::string_view view() const { return text_; }
     const std::string& str() const { return text_; }
 
-private:
+  private:
     std::string text_;
 };
 

@@ -7,13 +7,13 @@
 namespace ostiva {
 
 class AutoLock {
-public:
+  public:
     explicit AutoLock(Lockable* lock) : lock_(lock) { lock_->Lock(); }
     AutoLock(const AutoLock&) = delete;
     AutoLock& operator=(const AutoLock&) = delete;
     virtual ~AutoLock() { lock_->Unlock(); }
 
-private:
+  private:
     Lockable* lock_;
 };
 

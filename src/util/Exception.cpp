@@ -1,19 +1,22 @@
 #include "util/Exception.h"
 
+#include <locale.h>
 #include <netdb.h>
 
 #include <cerrno>
 #include <clocale>
 #include <cstring>
-#include <locale.h>
 
 #include "util/Utf.h"
 
 namespace ostiva {
 
-Exception::Exception(std::u16string_view message) { SetMessage(message); }
+Exception::Exception(std::u16string_view message) {
+    SetMessage(message);
+}
 
-Exception::Exception(std::string_view utf8Message) : Exception(std::u16string_view(FromUtf8(utf8Message))) {}
+Exception::Exception(std::string_view utf8Message)
+    : Exception(std::u16string_view(FromUtf8(utf8Message))) {}
 
 void Exception::SetMessage(std::u16string_view message) {
     message_.SetString(message);

@@ -10,7 +10,7 @@
 namespace ostiva {
 
 class Exception : public std::exception {
-public:
+  public:
     Exception() = default;
     explicit Exception(std::u16string_view message);
     explicit Exception(std::string_view utf8Message);
@@ -19,17 +19,17 @@ public:
     const char16_t* GetMessageText() const { return message_.GetString(); }
     const char* what() const noexcept override { return utf8_.c_str(); }
 
-protected:
+  protected:
     void SetMessage(std::u16string_view message);
 
-private:
+  private:
     StringStorage message_;
     std::string utf8_;
 };
 
 // A socket call failed (creation, name resolution, options).
 class SocketException : public Exception {
-public:
+  public:
     // Takes the error code from errno and the system's text for it.
     SocketException();
     // The text for a given errno value, or a resolver (EAI_*) failure with
@@ -41,27 +41,27 @@ public:
 
     int GetErrorCode() const { return errorCode_; }
 
-private:
+  private:
     SocketException(int code, std::u16string_view message) : Exception(message), errorCode_(code) {}
     int errorCode_ = 0;
 };
 
 // A transfer failed while the socket's raise option is on.
 class IOException : public Exception {
-public:
+  public:
     explicit IOException(std::u16string_view message) : Exception(message) {}
     explicit IOException(std::string_view message) : Exception(message) {}
 };
 
 // A process, file or shell operation of the window code failed.
 class SystemException : public Exception {
-public:
+  public:
     explicit SystemException(int code);
 
     int GetErrorCode() const { return errorCode_; }
     const char16_t* GetSystemErrorMessage() const { return systemMessage_.GetString(); }
 
-private:
+  private:
     StringStorage systemMessage_;
     int errorCode_;
 };

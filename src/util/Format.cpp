@@ -13,7 +13,8 @@ namespace {
 
 // Text of the output's width for an argument, converting when needed.
 std::u16string TextOf(const FormatArg& arg, std::u16string*) {
-    return arg.kind() == FormatArg::Kind::Wide ? std::u16string(arg.wide()) : FromUtf8(arg.narrow());
+    return arg.kind() == FormatArg::Kind::Wide ? std::u16string(arg.wide())
+                                               : FromUtf8(arg.narrow());
 }
 std::string TextOf(const FormatArg& arg, std::string*) {
     return arg.kind() == FormatArg::Kind::Narrow ? std::string(arg.narrow()) : ToUtf8(arg.wide());
@@ -94,7 +95,8 @@ String FormatAny(std::basic_string_view<typename String::value_type> format,
                 {
                     int64_t v = arg.AsSigned();
                     negative = v < 0;
-                    piece = Digits<String>(negative ? uint64_t(0) - uint64_t(v) : uint64_t(v), 10, false);
+                    piece = Digits<String>(negative ? uint64_t(0) - uint64_t(v) : uint64_t(v), 10,
+                                           false);
                 }
                 numeric = true;
                 break;

@@ -21,7 +21,7 @@ class StringStorage;
 class AnsiStringStorage;
 
 class FormatArg {
-public:
+  public:
     enum class Kind { Signed, Unsigned, Wide, Narrow };
 
     template <class T, std::enable_if_t<std::is_integral_v<T> && std::is_signed_v<T>, int> = 0>
@@ -45,7 +45,7 @@ public:
     std::u16string_view wide() const { return wide_; }
     std::string_view narrow() const { return narrow_; }
 
-private:
+  private:
     Kind kind_;
     int64_t signed_ = 0;
     uint64_t unsigned_ = 0;

@@ -8,7 +8,7 @@
 namespace ostiva {
 
 class LocalMutex : public Lockable {
-public:
+  public:
     LocalMutex() = default;
     LocalMutex(const LocalMutex&) = delete;
     LocalMutex& operator=(const LocalMutex&) = delete;
@@ -17,7 +17,7 @@ public:
     void Lock() override { mutex_.lock(); }
     void Unlock() override { mutex_.unlock(); }
 
-private:
+  private:
     std::recursive_mutex mutex_;
 };
 

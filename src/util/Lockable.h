@@ -4,7 +4,7 @@ namespace ostiva {
 
 // An abstract lock.
 class Lockable {
-public:
+  public:
     virtual ~Lockable() = default;
     virtual void Lock() = 0;
     virtual void Unlock() = 0;

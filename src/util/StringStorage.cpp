@@ -28,7 +28,8 @@ bool StringStorage::Split(const char16_t* delimiters, StringStorage* parts, size
         *count = 0;
         return true;
     }
-    std::u16string_view delims = delimiters ? std::u16string_view(delimiters) : std::u16string_view();
+    std::u16string_view delims =
+        delimiters ? std::u16string_view(delimiters) : std::u16string_view();
     size_t capacity = *count;
     size_t found = 0;
     size_t partStart = 0;

@@ -12,7 +12,7 @@
 namespace ostiva {
 
 class StringStorage {
-public:
+  public:
     StringStorage() = default;
     StringStorage(const char16_t* text) { SetString(text); }
     StringStorage(std::u16string_view text) : text_(text) {}
@@ -52,7 +52,7 @@ public:
 
     bool operator==(const StringStorage& other) const { return text_ == other.text_; }
 
-private:
+  private:
     std::u16string text_;
 };
 

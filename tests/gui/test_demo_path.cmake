@@ -4,3 +4,7 @@ foreach(program ostiva-manager ostiviewer ostiva-server ostiva_state_pictures)
     add_dependencies(${name} ${program})
   endif()
 endforeach()
+# scripts/demo.sh on its own X server (Xvfb), its history window in the web
+# engine: one such program at a time.
+set(test_labels display)
+set(test_properties RESOURCE_LOCK web_engine)

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/TestServices.h"
+
 namespace {
 
 // Below the gui tests' limit of 120 s, so a hung demo fails here with its
@@ -46,7 +48,8 @@ class DemoPathTest : public QObject {
 void DemoPathTest::playsTheWorkflowAndSavesScreenshots() {
     for (const char* tool : {"Xvfb", "xwininfo", "import", "python3"}) {
         if (QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty()) {
-            QSKIP(qPrintable(QStringLiteral("%1 is needed").arg(QString::fromLatin1(tool))));
+            OSTIVA_QTEST_MISSING_PEER(
+                qPrintable(QStringLiteral("%1 is needed").arg(QString::fromLatin1(tool))));
         }
     }
     QTemporaryDir shots;

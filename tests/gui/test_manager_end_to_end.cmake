@@ -6,3 +6,7 @@ foreach(program ostiva-manager ostiviewer ostiva-server ostiva_state_pictures)
     add_dependencies(${name} ${program})
   endif()
 endforeach()
+# It starts its own X server (Xvfb), and its history window loads pages in
+# the web engine: one such program at a time.
+set(test_labels display)
+set(test_properties RESOURCE_LOCK web_engine)

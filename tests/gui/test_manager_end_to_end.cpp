@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "support/ServerProcess.h"
+#include "support/TestServices.h"
 
 using ostiva::test::ServerProcess;
 
@@ -77,8 +78,8 @@ class VirtualDisplay {
 class Console {
   public:
     Console(const ServerProcess& server, const QString& display) : display_(display) {
-        for (const char* name : {"ostiva-manager", "ostiviewer", "ready.png", "connecting.png",
-                                 "disconnected.png"}) {
+        for (const char* name :
+             {"ostiva-manager", "ostiviewer", "ready.png", "connecting.png", "disconnected.png"}) {
             const QString file = QString::fromLatin1(name);
             ok_ = QFile::copy(BinDir() + QLatin1Char('/') + file, Path(file)) && ok_;
         }
@@ -138,10 +139,18 @@ class Console {
     QJsonObject Main() const { return State().value(QStringLiteral("main")).toObject(); }
     QJsonArray Codes() const { return Main().value(QStringLiteral("codes")).toArray(); }
     QString Text(int id) const {
-        return Main().value(QStringLiteral("texts")).toObject().value(QString::number(id)).toString();
+        return Main()
+            .value(QStringLiteral("texts"))
+            .toObject()
+            .value(QString::number(id))
+            .toString();
     }
     bool Enabled(int id) const {
-        return Main().value(QStringLiteral("enabled")).toObject().value(QString::number(id)).toBool();
+        return Main()
+            .value(QStringLiteral("enabled"))
+            .toObject()
+            .value(QString::number(id))
+            .toBool();
     }
 
     // Waits for the state to satisfy `done`; false after kWaitMs.
@@ -184,10 +193,10 @@ class Console {
         while (process.state() != QProcess::NotRunning && timer.elapsed() < kWaitMs) {
             process.waitForFinished(100);
         }
-        int code = process.state() == QProcess::NotRunning &&
-                           process.exitStatus() == QProcess::NormalExit
-                       ? process.exitCode()
-                       : -1;
+        int code =
+            process.state() == QProcess::NotRunning && process.exitStatus() == QProcess::NormalExit
+                ? process.exitCode()
+                : -1;
         // What the console wrote tells why it did not end cleanly.
         if (code != 0) qWarning("console output:\n%s", process.readAll().constData());
         return code;
@@ -213,7 +222,7 @@ class ManagerEndToEndTest : public QObject {
 
 void ManagerEndToEndTest::initTestCase() {
     if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
-        QSKIP("Xvfb is needed");
+        OSTIVA_QTEST_MISSING_PEER("Xvfb is needed");
     }
     for (const char* name : {"ostiva-manager", "ostiviewer", "ostiva-server", "ready.png"}) {
         QVERIFY2(QFile::exists(BinDir() + QLatin1Char('/') + QLatin1String(name)), name);
@@ -243,8 +252,7 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
     const QString today = console.Text(1047);
 
     // Ready: the viewer starts with the code and the shared settings file.
-    QCOMPARE(server.Control("status " + std::to_string(code) + " 1"),
-             std::string("OK delivered"));
+    QCOMPARE(server.Control("status " + std::to_string(code) + " 1"), std::string("OK delivered"));
     QVERIFY(console.WaitFor([&] { return !console.ViewerLog().isEmpty(); }));
     const QJsonObject launch = console.ViewerLog().first();
     const QJsonArray argv = launch.value(QStringLiteral("argv")).toArray();
@@ -252,16 +260,16 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
     QCOMPARE(argv[1].toString(),
              QStringLiteral("-optionsfile=%1").arg(console.Path(QStringLiteral("info.dat"))));
     QCOMPARE(argv[2].toString(), QStringLiteral("-code=%1").arg(code));
-    QVERIFY(console.WaitFor([&] {
-        return console.Codes()[0].toObject().value(QStringLiteral("state")).toInt() == 1;
-    }));
+    QVERIFY(console.WaitFor(
+        [&] { return console.Codes()[0].toObject().value(QStringLiteral("state")).toInt() == 1; }));
     QCOMPARE(console.Main().value(QStringLiteral("selectedIndex")).toInt(), 0);
 
     // Connected: the customer's data, the day's count, an editable report.
-    const std::string connected = "status " + std::to_string(code) +
-                                  " 2 77 10.0.0.5 203.0.113.9 \"2024-05-06 07:08:09\" 14";
+    const std::string connected =
+        "status " + std::to_string(code) + " 2 77 10.0.0.5 203.0.113.9 \"2024-05-06 07:08:09\" 14";
     QCOMPARE(server.Control(connected), std::string("OK delivered"));
-    QVERIFY(console.WaitFor([&] { return console.Text(1037) == QStringLiteral("2024-05-06 07:08:09"); }));
+    QVERIFY(console.WaitFor(
+        [&] { return console.Text(1037) == QStringLiteral("2024-05-06 07:08:09"); }));
     QCOMPARE(console.Text(1039), QStringLiteral("10.0.0.5 / 203.0.113.9"));
     QCOMPARE(console.Text(1040), QStringLiteral("Windows 10"));
     QCOMPARE(console.Text(1047), QString::number(today.toInt() + 1));
@@ -279,7 +287,8 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
     console.Command(QStringLiteral("type 1043 printer offline"));
     console.Command(QStringLiteral("click 1045"));
     const std::string reports = server.WaitFor(
-        "reports alice", [](const std::string& answer) { return answer.find("Acme Ltd") != std::string::npos; },
+        "reports alice",
+        [](const std::string& answer) { return answer.find("Acme Ltd") != std::string::npos; },
         kWaitMs);
     QVERIFY2(reports.find("\"memo\":\"printer offline\"") != std::string::npos, reports.c_str());
     QVERIFY(reports.find("\"connection\":77") != std::string::npos);
@@ -287,7 +296,8 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
     // A second start brings the first forward and ends at once.
     console.Start(console.Second());
     QCOMPARE(Console::Finish(console.Second()), 0);
-    QVERIFY(console.WaitFor([&] { return console.State().value(QStringLiteral("raises")).toInt() == 1; }));
+    QVERIFY(console.WaitFor(
+        [&] { return console.State().value(QStringLiteral("raises")).toInt() == 1; }));
     QVERIFY(console.First().state() == QProcess::Running);
 
     // Closing asks first; No keeps the window, Yes ends the program.
@@ -297,10 +307,12 @@ void ManagerEndToEndTest::signsInShowsCodesLaunchesViewerSavesAndCloses() {
                QStringLiteral("Do you want to exit?");
     }));
     console.Command(QStringLiteral("press no"));
-    QVERIFY(console.WaitFor([&] { return !console.State().contains(QStringLiteral("messageBox")); }));
+    QVERIFY(
+        console.WaitFor([&] { return !console.State().contains(QStringLiteral("messageBox")); }));
     QVERIFY(console.Main().value(QStringLiteral("visible")).toBool());
     console.Command(QStringLiteral("close"));
-    QVERIFY(console.WaitFor([&] { return console.State().contains(QStringLiteral("messageBox")); }));
+    QVERIFY(
+        console.WaitFor([&] { return console.State().contains(QStringLiteral("messageBox")); }));
     console.Command(QStringLiteral("press yes"));
     QCOMPARE(Console::Finish(console.First()), 0);
     // The viewer keeps running after the console.
@@ -327,7 +339,8 @@ void ManagerEndToEndTest::lostConnectionEndsWithStatusZero() {
         QVERIFY2(console.WaitFor([&] {
             return console.State().value(QStringLiteral("messageBox")).toString() ==
                    QLatin1String(ending.message);
-        }), ending.control);
+        }),
+                 ending.control);
         console.Command(QStringLiteral("press ok"));
         QCOMPARE(Console::Finish(console.First()), 0);
     }

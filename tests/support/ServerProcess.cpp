@@ -4,14 +4,10 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -19,7 +15,7 @@
 #include <sstream>
 #include <thread>
 
-extern char** environ;
+#include "support/ChildProcess.h"
 
 namespace ostiva::test {
 
@@ -65,12 +61,12 @@ ServerProcess::ServerProcess(Options options) {
         out << options.accounts;
     }
 
-    std::vector<std::string> arguments = {
-        BinaryPath(), "--port",       "0",
-        "--accounts", accounts,       "--port-file",
-        portFile,     "--login-pace", std::to_string(options.loginPaceMs)};
+    ChildProcess::Options spawn;
+    spawn.arguments = {BinaryPath(), "--port",       "0",
+                       "--accounts", accounts,       "--port-file",
+                       portFile,     "--login-pace", std::to_string(options.loginPaceMs)};
     if (options.controlChannel) {
-        arguments.insert(arguments.end(), {"--control-port", "0"});
+        spawn.arguments.insert(spawn.arguments.end(), {"--control-port", "0"});
         if (!options.controlToken.empty()) {
             std::string tokenFile = directory_ + "/control-token";
             int fd = ::open(tokenFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
@@ -79,27 +75,16 @@ ServerProcess::ServerProcess(Options options) {
             bool written = ::write(fd, line.data(), line.size()) == ssize_t(line.size());
             ::close(fd);
             if (!written) return;
-            arguments.insert(arguments.end(), {"--control-token-file", tokenFile});
+            spawn.arguments.insert(spawn.arguments.end(), {"--control-token-file", tokenFile});
             controlToken_ = options.controlToken;
         }
     }
-    arguments.insert(arguments.end(), options.extraArguments.begin(), options.extraArguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    std::string out = directory_ + "/server.out";
-    std::string log = directory_ + "/server.log";
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        pid_ = -1;
-        return;
-    }
+    spawn.arguments.insert(spawn.arguments.end(), options.extraArguments.begin(),
+                           options.extraArguments.end());
+    spawn.outputFile = directory_ + "/server.out";
+    spawn.errorFile = directory_ + "/server.log";
+    child_ = std::make_unique<ChildProcess>(spawn);
+    if (!child_->Started()) return;
 
     auto end = Clock::now() + std::chrono::milliseconds(options.startTimeoutMs);
     while (Clock::now() < end) {
@@ -111,12 +96,7 @@ ServerProcess::ServerProcess(Options options) {
             controlPort_ = uint16_t(control);
             return;
         }
-        int status = 0;
-        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            return;
-        }
+        if (child_->Wait(0) != ChildProcess::kStillRunning) return;  // it ended early
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }
@@ -190,45 +170,19 @@ std::string ServerProcess::Log() const {
     return directory_.empty() ? std::string() : ReadFile(directory_ + "/server.log");
 }
 
-int ServerProcess::Reap(int timeoutMs) {
-    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int status = 0;
-        pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        }
-        if (done < 0 && errno != EINTR) {
-            pid_ = -1;
-            return -1;
-        }
-        if (Clock::now() >= end) return -2;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-}
-
 int ServerProcess::Stop(int timeoutMs) {
-    if (pid_ < 0) return exitStatus_;
-    if (controlPort_ != 0) {
-        Control("quit", timeoutMs);
-    } else {
-        ::kill(pid_, SIGTERM);
-    }
-    int status = Reap(timeoutMs);
-    if (status == -2) {
-        ::kill(pid_, SIGTERM);
-        status = Reap(timeoutMs);
-    }
-    if (status == -2) {
-        ::kill(pid_, SIGKILL);
-        Reap(timeoutMs);
-        status = -1;
+    if (!child_) return -1;
+    if (child_->Running()) {
+        // Without a control channel the server ends on SIGTERM as a service
+        // would.
+        if (controlPort_ != 0) Control("quit", timeoutMs);
+        if (controlPort_ == 0 || child_->Wait(timeoutMs) == ChildProcess::kStillRunning) {
+            child_->Stop(timeoutMs);
+        }
     }
     port_ = 0;
     controlPort_ = 0;
-    exitStatus_ = status;
-    return status;
+    return child_->Wait(0);
 }
 
 }  // namespace ostiva::test

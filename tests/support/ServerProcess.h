@@ -5,14 +5,15 @@
 // destructor ends the server ("quit", then SIGKILL after a bounded wait) and
 // removes the directory. Every wait is bounded.
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace ostiva::test {
+
+class ChildProcess;
 
 class ServerProcess {
   public:
@@ -74,16 +75,12 @@ class ServerProcess {
     int Stop(int timeoutMs = 5000);
 
   private:
-    // Waits for the child to end within `timeoutMs`; its status or -1.
-    int Reap(int timeoutMs);
-
     std::string directory_;
-    pid_t pid_ = -1;
+    std::unique_ptr<ChildProcess> child_;
     uint16_t port_ = 0;
     uint16_t controlPort_ = 0;
     uint16_t httpPort_ = 0;
     std::string controlToken_;
-    int exitStatus_ = -1;
 };
 
 }  // namespace ostiva::test

@@ -61,7 +61,7 @@ CREATE TABLE IF NOT EXISTS reports(
 
 // One prepared statement, finalised when it goes out of scope.
 class Statement {
-public:
+  public:
     Statement(sqlite3* db, const char* sql) : db_(db) {
         if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK) Fail();
     }
@@ -70,7 +70,8 @@ public:
     Statement& operator=(const Statement&) = delete;
 
     Statement& Bind(int index, const std::string& text) {
-        Check(sqlite3_bind_text(statement_, index, text.data(), int(text.size()), SQLITE_TRANSIENT));
+        Check(
+            sqlite3_bind_text(statement_, index, text.data(), int(text.size()), SQLITE_TRANSIENT));
         return *this;
     }
     Statement& Bind(int index, const std::u16string& text) { return Bind(index, ToUtf8(text)); }
@@ -94,17 +95,20 @@ public:
     std::string Text(int column) const {
         const auto* text = sqlite3_column_text(statement_, column);
         int size = sqlite3_column_bytes(statement_, column);
-        return text ? std::string(reinterpret_cast<const char*>(text), size_t(size)) : std::string();
+        return text ? std::string(reinterpret_cast<const char*>(text), size_t(size))
+                    : std::string();
     }
     std::u16string Wide(int column) const { return FromUtf8(Text(column)); }
     int64_t Int(int column) const { return sqlite3_column_int64(statement_, column); }
     bool IsNull(int column) const { return sqlite3_column_type(statement_, column) == SQLITE_NULL; }
 
-private:
+  private:
     void Check(int rc) {
         if (rc != SQLITE_OK) Fail();
     }
-    [[noreturn]] void Fail() { throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(db_)); }
+    [[noreturn]] void Fail() {
+        throw std::runtime_error(std::string("database: ") + sqlite3_errmsg(db_));
+    }
 
     sqlite3* db_;
     sqlite3_stmt* statement_ = nullptr;
@@ -149,7 +153,9 @@ ServerDatabase::ServerDatabase(const std::string& path, int busyMs) {
     Execute(kSchema);
 }
 
-ServerDatabase::~ServerDatabase() { sqlite3_close(db_); }
+ServerDatabase::~ServerDatabase() {
+    sqlite3_close(db_);
+}
 
 void ServerDatabase::Execute(const char* sql) {
     char* error = nullptr;
@@ -162,8 +168,9 @@ void ServerDatabase::Execute(const char* sql) {
 
 void ServerDatabase::PutAccount(const Account& account) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "INSERT OR REPLACE INTO accounts(id, password_hash, company, name, expiry, "
-                     "customer_url, link1, link2) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+    Statement s(db_,
+                "INSERT OR REPLACE INTO accounts(id, password_hash, company, name, expiry, "
+                "customer_url, link1, link2) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
     s.Bind(1, account.id).Bind(2, account.passwordHash).Bind(3, account.company);
     s.Bind(4, account.name).Bind(5, account.expiry).Bind(6, account.customerUrl);
     s.Bind(7, account.link1).Bind(8, account.link2);
@@ -197,10 +204,11 @@ std::vector<Account> ServerDatabase::Accounts() {
 
 void ServerDatabase::SaveCode(const CodeEntry& entry) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_,
-                "INSERT OR REPLACE INTO codes(code, helper_id, issued_at, state, connection_number, "
-                "first_address, second_address, begin_time, end_time, os_code, deleted) "
-                "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
+    Statement s(
+        db_,
+        "INSERT OR REPLACE INTO codes(code, helper_id, issued_at, state, connection_number, "
+        "first_address, second_address, begin_time, end_time, os_code, deleted) "
+        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11)");
     s.Bind(1, int64_t(entry.code)).Bind(2, entry.helperId).Bind(3, entry.issuedAt);
     s.Bind(4, int64_t(entry.state)).Bind(5, int64_t(entry.connectionNumber));
     s.Bind(6, entry.firstAddress).Bind(7, entry.secondAddress);
@@ -211,9 +219,10 @@ void ServerDatabase::SaveCode(const CodeEntry& entry) {
 
 std::vector<CodeEntry> ServerDatabase::LoadCodes() {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "SELECT code, helper_id, issued_at, state, connection_number, first_address, "
-                     "second_address, begin_time, end_time, os_code, deleted FROM codes ORDER BY "
-                     "issued_at, code");
+    Statement s(db_,
+                "SELECT code, helper_id, issued_at, state, connection_number, first_address, "
+                "second_address, begin_time, end_time, os_code, deleted FROM codes ORDER BY "
+                "issued_at, code");
     std::vector<CodeEntry> codes;
     while (s.Step()) {
         CodeEntry entry;
@@ -236,15 +245,17 @@ std::vector<CodeEntry> ServerDatabase::LoadCodes() {
 void ServerDatabase::AddConnection(const std::string& helperId, int32_t code,
                                    int32_t connectionNumber, const std::string& at) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "INSERT INTO connections(helper_id, code, connection_number, at) "
-                     "VALUES(?1, ?2, ?3, ?4)");
+    Statement s(db_,
+                "INSERT INTO connections(helper_id, code, connection_number, at) "
+                "VALUES(?1, ?2, ?3, ?4)");
     s.Bind(1, helperId).Bind(2, int64_t(code)).Bind(3, int64_t(connectionNumber)).Bind(4, at);
     s.Step();
 }
 
 int32_t ServerDatabase::CountConnections(const std::string& helperId, const std::string& day) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "SELECT COUNT(*) FROM connections WHERE helper_id = ?1 AND substr(at, 1, 10) = ?2");
+    Statement s(db_,
+                "SELECT COUNT(*) FROM connections WHERE helper_id = ?1 AND substr(at, 1, 10) = ?2");
     s.Bind(1, helperId).Bind(2, day);
     return s.Step() ? int32_t(s.Int(0)) : 0;
 }
@@ -273,10 +284,11 @@ void ServerDatabase::CloseOpenSessions(const std::string& at) {
 }
 
 std::vector<ConsoleSession> ServerDatabase::ConsoleSessions(const std::string& helperId,
-                                                           size_t limit) {
+                                                            size_t limit) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "SELECT id, helper_id, peer, began_at, ended_at FROM sessions "
-                     "WHERE helper_id = ?1 ORDER BY id DESC LIMIT ?2");
+    Statement s(db_,
+                "SELECT id, helper_id, peer, began_at, ended_at FROM sessions "
+                "WHERE helper_id = ?1 ORDER BY id DESC LIMIT ?2");
     s.Bind(1, helperId).Bind(2, int64_t(limit));
     std::vector<ConsoleSession> sessions;
     while (s.Step()) {
@@ -293,11 +305,14 @@ std::vector<ConsoleSession> ServerDatabase::ConsoleSessions(const std::string& h
 
 void ServerDatabase::AddReport(const StoredReport& report) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "INSERT INTO reports(helper_id, connection_number, code, company, name, email, "
-                     "phone, memo, received_at) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+    Statement s(db_,
+                "INSERT INTO reports(helper_id, connection_number, code, company, name, email, "
+                "phone, memo, received_at) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
     s.Bind(1, report.helperId).Bind(2, int64_t(report.connectionNumber));
-    if (report.code) s.Bind(3, int64_t(*report.code));
-    else s.BindNull(3);
+    if (report.code)
+        s.Bind(3, int64_t(*report.code));
+    else
+        s.BindNull(3);
     s.Bind(4, report.company).Bind(5, report.name).Bind(6, report.email);
     s.Bind(7, report.phone).Bind(8, report.memo).Bind(9, report.receivedAt);
     s.Step();
@@ -305,10 +320,13 @@ void ServerDatabase::AddReport(const StoredReport& report) {
 
 std::vector<StoredReport> ServerDatabase::Reports(const std::optional<std::string>& helperId) {
     std::lock_guard<std::mutex> guard(lock_);
-    Statement s(db_, "SELECT id, helper_id, connection_number, code, company, name, email, phone, "
-                     "memo, received_at FROM reports WHERE ?1 IS NULL OR helper_id = ?1 ORDER BY id");
-    if (helperId) s.Bind(1, *helperId);
-    else s.BindNull(1);
+    Statement s(db_,
+                "SELECT id, helper_id, connection_number, code, company, name, email, phone, "
+                "memo, received_at FROM reports WHERE ?1 IS NULL OR helper_id = ?1 ORDER BY id");
+    if (helperId)
+        s.Bind(1, *helperId);
+    else
+        s.BindNull(1);
     std::vector<StoredReport> reports;
     while (s.Step()) {
         StoredReport report;

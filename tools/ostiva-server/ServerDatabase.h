@@ -44,7 +44,7 @@ struct ConsoleSession {
 };
 
 class ServerDatabase {
-public:
+  public:
     static constexpr const char* kInMemory = ":memory:";
 
     // How long a write waits for another connection's lock on a file
@@ -84,7 +84,7 @@ public:
     // All reports, or one helper's, oldest first.
     std::vector<StoredReport> Reports(const std::optional<std::string>& helperId);
 
-private:
+  private:
     void Execute(const char* sql);
 
     std::mutex lock_;

@@ -1,11 +1,6 @@
 #include "CliProcess.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstring>
@@ -71,53 +66,29 @@ CliProcess::CliProcess(const Options& options) {
         settings << options.settings;
     }
 
-    std::vector<std::string> arguments = {(dir / "ostiva-cli").string()};
-    arguments.insert(arguments.end(), options.arguments.begin(), options.arguments.end());
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
+    ChildProcess::Options spawn;
+    spawn.arguments = {(dir / "ostiva-cli").string()};
+    spawn.arguments.insert(spawn.arguments.end(), options.arguments.begin(),
+                           options.arguments.end());
     std::vector<std::string> environment;
     for (char** e = environ; *e; ++e) {
         if (std::strncmp(*e, "OSTIVA_PASSWORD=", 16) != 0) environment.push_back(*e);
     }
     if (options.password) environment.push_back("OSTIVA_PASSWORD=" + *options.password);
-    std::vector<char*> envp;
-    for (auto& entry : environment) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    int in[2], out[2];
-    if (::pipe2(in, O_CLOEXEC) != 0) return;
-    if (::pipe2(out, O_CLOEXEC) != 0) {
-        ::close(in[0]);
-        ::close(in[1]);
-        return;
-    }
-    const std::string errors = (dir / "stderr.txt").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addchdir_np(&actions, directory_.c_str());
-    int rc = ::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(in[0]);
-    ::close(out[1]);
-    input_ = in[1];
-    output_ = out[0];
-    if (rc != 0) pid_ = -1;
+    spawn.environment = std::move(environment);
+    spawn.workingDirectory = directory_;
+    spawn.pipeInput = true;
+    spawn.pipeOutput = true;
+    spawn.errorFile = (dir / "stderr.txt").string();
+    child_ = std::make_unique<ChildProcess>(spawn);
 }
 
 CliProcess::~CliProcess() {
-    CloseInput();
-    if (pid_ > 0 && WaitForExit(5000) == -1 && pid_ > 0) {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
+    if (child_) {
+        child_->CloseInput();
+        if (child_->Wait(5000) == ChildProcess::kStillRunning) child_->Kill();
+        child_.reset();  // closes its output
     }
-    if (output_ >= 0) ::close(output_);
     EndViewers();
     if (!directory_.empty()) {
         std::error_code ignored;
@@ -126,20 +97,12 @@ CliProcess::~CliProcess() {
 }
 
 void CliProcess::Send(const std::string& line) {
-    if (input_ < 0) return;
-    std::string text = line + "\n";
-    size_t done = 0;
-    while (done < text.size()) {
-        ssize_t n = ::write(input_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // the console has gone; the next wait says so
-        done += size_t(n);
-    }
+    // When the console has gone the write fails; the next wait says so.
+    if (child_) child_->Write(line + "\n");
 }
 
 void CliProcess::CloseInput() {
-    if (input_ >= 0) ::close(input_);
-    input_ = -1;
+    if (child_) child_->CloseInput();
 }
 
 std::optional<nlohmann::json> CliProcess::NextEvent(int timeoutMs) {
@@ -154,40 +117,20 @@ std::optional<nlohmann::json> CliProcess::NextEvent(int timeoutMs) {
             raw_ += "not an event: " + line + "\n";
             continue;
         }
-        if (output_ < 0) return std::nullopt;
-        pollfd p{output_, POLLIN, 0};
-        if (::poll(&p, 1, RemainingMs(end)) <= 0) return std::nullopt;
+        if (!child_ || !child_->OutputOpen()) return std::nullopt;
         char chunk[4096];
-        ssize_t n = ::read(output_, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ::close(output_);
-            output_ = -1;
-            continue;
-        }
+        int n = child_->ReadOutput(chunk, sizeof chunk, RemainingMs(end));
+        if (n < 0) return std::nullopt;
+        if (n == 0) continue;  // the output ended: what is buffered is all
         buffer_.append(chunk, size_t(n));
         raw_.append(chunk, size_t(n));
     }
 }
 
 int CliProcess::WaitForExit(int timeoutMs) {
-    auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (pid_ > 0) {
-        int status = 0;
-        pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            break;
-        }
-        if (done < 0 && errno != EINTR) {
-            pid_ = -1;
-            break;
-        }
-        if (Clock::now() >= end) return -1;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return exitStatus_;
+    if (!child_) return -1;
+    int status = child_->Wait(timeoutMs);
+    return status == ChildProcess::kStillRunning ? -1 : status;
 }
 
 std::string CliProcess::Errors() const {

@@ -5,12 +5,13 @@
 // and info.dat), so its viewers' log and pictures are its own. The
 // destructor ends the console and every viewer it started.
 
-#include <sys/types.h>
-
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "support/ChildProcess.h"
 
 namespace ostiva::test {
 
@@ -29,7 +30,7 @@ class CliProcess {
     CliProcess& operator=(const CliProcess&) = delete;
     ~CliProcess();
 
-    bool IsRunning() const { return pid_ > 0; }
+    bool IsRunning() const { return child_ && child_->Running(); }
     const std::string& Directory() const { return directory_; }
 
     void Send(const std::string& line);
@@ -51,12 +52,9 @@ class CliProcess {
     void EndViewers();
 
     std::string directory_;
-    pid_t pid_ = -1;
-    int input_ = -1;
-    int output_ = -1;
+    std::unique_ptr<ChildProcess> child_;
     std::string buffer_;  // output read but not yet handed out
     std::string raw_;
-    int exitStatus_ = -1;
 };
 
 }  // namespace ostiva::test

@@ -3,3 +3,5 @@
 # answers).
 add_dependencies(${target} ostiva-server)
 target_link_libraries(${target} PRIVATE nlohmann_json::nlohmann_json)
+# The settings file written from several threads (also under ThreadSanitizer).
+list(APPEND threaded_suites SettingsFileFaultsConcurrency)

@@ -51,7 +51,7 @@ class ProxyLogin : public ::testing::Test {
         bool entered = false;
         std::thread probe([&] { entered = services.EnterClientNamespace(&why); });
         probe.join();
-        if (!entered) GTEST_SKIP() << why;
+        if (!entered) OSTIVA_GTEST_MISSING_PEER(why);
     }
 
     // "[proxy]" lines of info.dat for the peer `key`, reached on the
@@ -130,7 +130,9 @@ class ProxyLoginThrough : public ProxyLogin, public ::testing::WithParamInterfac
 class ProxyLoginRefused : public ProxyLoginThrough {};
 
 TEST_P(ProxyLoginThrough, RightCredentialsLogIn) {
-    if (!PeerRunning(GetParam().key)) GTEST_SKIP() << TestServices::NotRunning(GetParam().key);
+    if (!PeerRunning(GetParam().key)) {
+        OSTIVA_GTEST_MISSING_PEER(TestServices::NotRunning(GetParam().key));
+    }
     Console console(server, {},
                     ProxySection(1, GetParam().key, User(), services.Value("PROXY_PASSWORD")));
     ASSERT_TRUE(LoginInNamespace(console)) << FailureText(console);
@@ -142,7 +144,9 @@ TEST_P(ProxyLoginThrough, RightCredentialsLogIn) {
 }
 
 TEST_P(ProxyLoginRefused, WrongCredentialsFailAfterEveryMethodWasTried) {
-    if (!PeerRunning(GetParam().key)) GTEST_SKIP() << TestServices::NotRunning(GetParam().key);
+    if (!PeerRunning(GetParam().key)) {
+        OSTIVA_GTEST_MISSING_PEER(TestServices::NotRunning(GetParam().key));
+    }
     Console console(server, {}, ProxySection(1, GetParam().key, "mallory", "wrong-password"));
     QuickTimeouts(console);
     EXPECT_FALSE(LoginInNamespace(console));
@@ -216,7 +220,8 @@ TEST_F(ProxyLogin, AnUnresolvableProxyHostFailsEveryMethodWithAClearReason) {
 }
 
 TEST_F(ProxyLogin, DetectedFromTheEnvironment) {
-    if (!PeerRunning("SQUID_OPEN_PORT")) GTEST_SKIP() << TestServices::NotRunning("squid");
+    if (!PeerRunning("SQUID_OPEN_PORT"))
+        OSTIVA_GTEST_MISSING_PEER(TestServices::NotRunning("squid"));
     ScopedEnv proxy("http_proxy", "http://" + services.Value("NETNS_HOST_ADDR") + ":" +
                                       services.Value("SQUID_OPEN_PORT") + "/");
     Console console(server, {}, "[proxy]\nuse=2\n");
@@ -225,7 +230,7 @@ TEST_F(ProxyLogin, DetectedFromTheEnvironment) {
 }
 
 TEST_F(ProxyLogin, DetectedFromAnAutoConfigurationScript) {
-    if (!PeerRunning("DANTE_PORT")) GTEST_SKIP() << TestServices::NotRunning("dante");
+    if (!PeerRunning("DANTE_PORT")) OSTIVA_GTEST_MISSING_PEER(TestServices::NotRunning("dante"));
     // The script names dante: the HTTP attempt fails on it and SOCKS4 gets
     // through. The static text of https_proxy is not used, since the
     // script's answer names a proxy.

@@ -68,7 +68,7 @@ class RealProxy : public ::testing::Test {
 
 #define REQUIRE_PEER(port, key) \
     uint16_t port = Peer(key);  \
-    if (port == 0) GTEST_SKIP() << TestServices::NotRunning(key);
+    if (port == 0) OSTIVA_GTEST_MISSING_PEER(TestServices::NotRunning(key));
 
 TEST_F(RealProxy, DanteSpeaksSocks4AndSocks5) {
     REQUIRE_PEER(port, "DANTE_PORT");

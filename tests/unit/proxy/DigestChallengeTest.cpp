@@ -87,8 +87,8 @@ TEST(DigestChallenge, ReadsQuotedAndPlainValuesAsProxiesWriteThem) {
         const char* nonce;
     } cases[] = {
         // A realm in words, as squid names itself, keeps its blanks.
-        {"realm=\"Squid proxy-caching web server\", nonce=\"n1\"",
-         "Squid proxy-caching web server", "n1"},
+        {"realm=\"Squid proxy-caching web server\", nonce=\"n1\"", "Squid proxy-caching web server",
+         "n1"},
         {"realm=\"a,b\", nonce=\"n1\"", "a,b", "n1"},
         {"realm=\"say \\\"hi\\\"\", nonce=\"n1\"", "say \"hi\"", "n1"},
         {"realm=corp, nonce=\"n1\"", "corp", "n1"},

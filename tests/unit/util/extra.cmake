@@ -1,0 +1,2 @@
+# Locks taken from several threads (also under ThreadSanitizer).
+list(APPEND threaded_suites LockThread)
