@@ -284,5 +284,9 @@
         <source>The login was cancelled.</source>
         <translation>The login was cancelled.</translation>
     </message>
+    <message>
+        <source>The settings could not be saved to %s.</source>
+        <translation>The settings could not be saved to %s.</translation>
+    </message>
 </context>
 </TS>

@@ -284,5 +284,9 @@
         <source>The login was cancelled.</source>
         <translation>ログインがキャンセルされました。</translation>
     </message>
+    <message>
+        <source>The settings could not be saved to %s.</source>
+        <translation>設定を %s に保存できませんでした。</translation>
+    </message>
 </context>
 </TS>

@@ -44,6 +44,7 @@ std::u16string_view EnglishText(StringId id) {
         case StringId::ViewerStartFailed: return u"The viewer could not be started. (%s)";
         case StringId::PageOpenFailed: return u"The page could not be opened. (%s)";
         case StringId::LoginCancelled: return u"The login was cancelled.";
+        case StringId::SettingsNotSaved: return u"The settings could not be saved to %s.";
     }
     return u"";
 }

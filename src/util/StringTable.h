@@ -46,6 +46,7 @@ enum class StringId : int {
     ViewerStartFailed = 1004,     // "%s": the system's reason
     PageOpenFailed = 1005,        // "%s": the system's reason
     LoginCancelled = 1006,
+    SettingsNotSaved = 1007,      // "%s": the settings file's path
 };
 
 // The English text of an id; empty for an unknown id.

@@ -69,6 +69,8 @@ const Entry kEntries[] = {
     {StringId::PageOpenFailed,
      QT_TRANSLATE_NOOP("StringTable", "The page could not be opened. (%s)")},
     {StringId::LoginCancelled, QT_TRANSLATE_NOOP("StringTable", "The login was cancelled.")},
+    {StringId::SettingsNotSaved,
+     QT_TRANSLATE_NOOP("StringTable", "The settings could not be saved to %s.")},
 };
 
 }  // namespace
