@@ -368,5 +368,9 @@
         <source>the system could not open a connection</source>
         <translation>the system could not open a connection</translation>
     </message>
+    <message>
+        <source>The settings could not be saved to %s.</source>
+        <translation>The settings could not be saved to %s.</translation>
+    </message>
 </context>
 </TS>

@@ -368,5 +368,9 @@
         <source>the system could not open a connection</source>
         <translation>システムが接続を開けませんでした</translation>
     </message>
+    <message>
+        <source>The settings could not be saved to %s.</source>
+        <translation>設定を %s に保存できませんでした。</translation>
+    </message>
 </context>
 </TS>

@@ -49,6 +49,7 @@ void ConsoleLogic::Open(const ConsoleAccount& account, FirstCode firstCode) {
 
 void ConsoleLogic::DropCodes() {
     codes_.clear();
+    readyViewers_.clear();
     selectedIndex_ = -1;
 }
 
@@ -149,7 +150,7 @@ void ConsoleLogic::OnCodeStatus(const wire::CodeStatus& status) {
 
     // Last, when the list is consistent: a failure message may let the view
     // run other events before it returns.
-    if (state == AccessCodeState::Ready) Launch(status.code);
+    if (state == AccessCodeState::Ready) LaunchForReady(status.code);
 }
 
 void ConsoleLogic::OnCreateCode() {
@@ -182,7 +183,10 @@ void ConsoleLogic::OnDeleteCode() {
 void ConsoleLogic::RemoveSelectedCode() {
     // The selected entry is the one whose code was just sent, whatever the
     // list's own mark shows (arrow keys move the mark without a click).
-    if (IsValidPosition(selectedIndex_)) codes_.erase(codes_.begin() + selectedIndex_);
+    if (IsValidPosition(selectedIndex_)) {
+        readyViewers_.erase(codes_[selectedIndex_].code);
+        codes_.erase(codes_.begin() + selectedIndex_);
+    }
     selectedIndex_ = -1;
     if (codes_.empty()) {
         view_.ShowCodeList({});
@@ -326,11 +330,23 @@ void ConsoleLogic::ShowTodayCount() {
     view_.SetControlText(ConsoleControl::TodayCount, FormatWide(u"%d", {todayCount_}));
 }
 
-void ConsoleLogic::Launch(int32_t code) {
+bool ConsoleLogic::Launch(int32_t code) {
     std::u16string error;
-    if (!launcher_.LaunchViewer(code, &error)) {
-        view_.ShowMessage({StringId::ViewerStartFailed, error});
-    }
+    if (launcher_.LaunchViewer(code, &error)) return true;
+    // The view may run events while the message is open, among them more
+    // statuses whose launches fail the same way: one message says it.
+    if (failureShown_) return false;
+    failureShown_ = true;
+    view_.ShowMessage({StringId::ViewerStartFailed, error});
+    failureShown_ = false;
+    return false;
+}
+
+void ConsoleLogic::LaunchForReady(int32_t code) {
+    auto known = readyViewers_.find(code);
+    if (known != readyViewers_.end() && launcher_.IsRunning(known->second)) return;
+    // Launch may run events (a failure message), which may change the map.
+    if (Launch(code)) readyViewers_[code] = launcher_.LastStarted();
 }
 
 }  // namespace ostiva

@@ -10,6 +10,7 @@
 // that thread, so nothing here takes a lock.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -102,7 +103,12 @@ class ConsoleLogic {
     // The five report edits and Save.
     void EnableReportEdits(bool enabled);
     void ShowTodayCount();
-    void Launch(int32_t code);
+    // Starts a viewer for the code; a failure is shown unless another
+    // failure's message is still open.
+    bool Launch(int32_t code);
+    // A Ready starts a viewer unless the one an earlier Ready started for the
+    // same code still runs.
+    void LaunchForReady(int32_t code);
 
     ConsoleView& view_;
     CodeCommands& commands_;
@@ -117,6 +123,11 @@ class ConsoleLogic {
     bool saveEnabled_ = false;
     bool createEnabled_ = true;
     int32_t todayCount_ = 0;
+
+    // The viewer each code's last Ready started (Connect's are not kept).
+    std::map<int32_t, ViewerHandle> readyViewers_;
+    // A failure message is open (the view may run events meanwhile).
+    bool failureShown_ = false;
 };
 
 }  // namespace ostiva

@@ -56,8 +56,9 @@ LoginForm::Opening LoginForm::Open() const {
     // A flag other than 0 or 1 shows as a clear box: only 1 fills in the
     // password or logs in by itself.
     opening.savePassword = savePassword == 1;
-    opening.autoLogin = autoLogin == 1;
-    opening.loginAtOnce = savePassword == 1 && autoLogin == 1;
+    // A failed login of this run turned it off, whatever the file kept.
+    opening.autoLogin = autoLogin == 1 && !memory_->autoLoginOff;
+    opening.loginAtOnce = savePassword == 1 && opening.autoLogin;
     opening.title = Title(settings_.ServerVersionForLogin());
     return opening;
 }
@@ -77,14 +78,10 @@ LoginForm::Submission LoginForm::Submit(std::u16string_view typedId,
         return submission;
     }
 
-    settings_.SetHelperId(id_);
-    if (savePassword) {
-        settings_.SetHelperPassword(password_);
-        settings_.SetSavePassword(true);
-    } else {
-        settings_.SetSavePassword(false);
-    }
-    settings_.SetAutoLogin(autoLogin);
+    // One write: each would wait its own turn at a lock held elsewhere.
+    NoteWrite(settings_.SetHelperLogin(
+        id_, savePassword ? std::optional<std::u16string_view>(password_) : std::nullopt,
+        autoLogin));
 
     submission.id = id_;
     submission.password = password_;
@@ -93,8 +90,19 @@ LoginForm::Submission LoginForm::Submit(std::u16string_view typedId,
 
 LoginDialogResult LoginForm::Finish(bool loggedIn) {
     if (loggedIn) return kLoginSucceeded;
-    settings_.SetAutoLogin(false);
+    memory_->autoLoginOff = true;
+    if (settings_.AutoLogin() != 0) NoteWrite(settings_.SetAutoLogin(false));
     return kLoginFailed;
+}
+
+void LoginForm::NoteWrite(bool written) {
+    if (!written) writeFailed_ = true;
+}
+
+std::optional<PromptMessage> LoginForm::TakeWriteFailure() {
+    if (!writeFailed_ || memory_->writeFailureReported) return std::nullopt;
+    memory_->writeFailureReported = true;
+    return PromptMessage{StringId::SettingsNotSaved, FromUtf8(settings_.profile().path())};
 }
 
 }  // namespace ostiva

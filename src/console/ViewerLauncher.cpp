@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -90,12 +91,44 @@ void ResetSignals() {
     sigprocmask(SIG_SETMASK, &none, nullptr);
 }
 
-// Runs in the intermediate child: forks the viewer and exits, so that the
-// viewer is re-parented and the launcher has only this child to reap.
-[[noreturn]] void RunIntermediateChild(char* const argv[], int errorPipe, int fdLimit) {
+// The pipes between the launcher and its intermediate child: the exec's
+// errno, the viewer's process id, and the launcher's "done with it".
+struct LaunchPipes {
+    int error[2] = {-1, -1};
+    int pid[2] = {-1, -1};
+    int release[2] = {-1, -1};
+
+    bool Open() {
+        return pipe2(error, O_CLOEXEC) == 0 && pipe2(pid, O_CLOEXEC) == 0 &&
+               pipe2(release, O_CLOEXEC) == 0;
+    }
+    static void Close(int& fd) {
+        if (fd >= 0) close(fd);
+        fd = -1;
+    }
+    void CloseAll() {
+        for (int* end : {&error[0], &error[1], &pid[0], &pid[1], &release[0], &release[1]})
+            Close(*end);
+    }
+};
+
+// Runs in the intermediate child: forks the viewer, tells the launcher its
+// process id and exits once the launcher has taken hold of it, so that the
+// viewer is re-parented and the launcher has only this child to reap. Until
+// then the viewer, even one that has already ended, keeps its id here.
+[[noreturn]] void RunIntermediateChild(char* const argv[], const LaunchPipes& pipes, int fdLimit) {
+    const int errorPipe = pipes.error[1];
+    close(pipes.release[1]);  // else the wait below would never see the end
     pid_t viewer = _Fork();
     if (viewer < 0) ReportAndExit(errorPipe, errno);
-    if (viewer > 0) _exit(0);
+    if (viewer > 0) {
+        ssize_t ignored = write(pipes.pid[1], &viewer, sizeof viewer);
+        (void)ignored;
+        char byte;
+        while (read(pipes.release[0], &byte, 1) < 0 && errno == EINTR) {
+        }
+        _exit(0);
+    }
     // Its own session: Ctrl+C in the console's terminal, or the terminal
     // closing, does not end the viewers along with the console.
     setsid();
@@ -114,17 +147,39 @@ int DescriptorLimit() {
     return static_cast<int>(limit.rlim_cur);
 }
 
+// A process descriptor for `pid`, or -1. Through syscall: the C library's
+// wrapper is not usable from C++ in every version in use.
+int OpenPidFd(pid_t pid) {
+    return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+}
+
+// Reads one whole value from a pipe; false at its end.
+template <typename T>
+bool ReadValue(int fd, T* value) {
+    ssize_t n;
+    do {
+        n = read(fd, value, sizeof *value);
+    } while (n < 0 && errno == EINTR);
+    return n == static_cast<ssize_t>(sizeof *value);
+}
+
 // Starts the program named by args[0] detached. 0 on success, otherwise the
-// errno of the step that failed.
-int SpawnDetached(const std::vector<std::string>& args) {
+// errno of the step that failed. `*viewerFd` receives a pidfd of the viewer
+// on success, or -1 when the system offers none.
+int SpawnDetached(const std::vector<std::string>& args, int* viewerFd) {
+    *viewerFd = -1;
     std::vector<char*> argv;
     argv.reserve(args.size() + 1);
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const int fdLimit = DescriptorLimit();
 
-    int errorPipe[2];
-    if (pipe2(errorPipe, O_CLOEXEC) != 0) return errno;
+    LaunchPipes pipes;
+    if (!pipes.Open()) {
+        const int failure = errno;
+        pipes.CloseAll();
+        return failure;
+    }
 
     // No signal handler of the console may run in the children before exec.
     sigset_t all, previous;
@@ -132,16 +187,26 @@ int SpawnDetached(const std::vector<std::string>& args) {
     pthread_sigmask(SIG_SETMASK, &all, &previous);
     pid_t child = fork();
     if (child == 0) {
-        close(errorPipe[0]);
-        RunIntermediateChild(argv.data(), errorPipe[1], fdLimit);
+        close(pipes.error[0]);
+        close(pipes.pid[0]);
+        RunIntermediateChild(argv.data(), pipes, fdLimit);
     }
     int forkError = errno;
     pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    close(errorPipe[1]);
+    LaunchPipes::Close(pipes.error[1]);
+    LaunchPipes::Close(pipes.pid[1]);
+    LaunchPipes::Close(pipes.release[0]);
     if (child < 0) {
-        close(errorPipe[0]);
+        pipes.CloseAll();
         return forkError;
     }
+
+    // While the intermediate child waits, the viewer's id cannot have been
+    // given to another process.
+    pid_t viewer = 0;
+    if (ReadValue(pipes.pid[0], &viewer) && viewer > 0) *viewerFd = OpenPidFd(viewer);
+    LaunchPipes::Close(pipes.release[1]);
+    LaunchPipes::Close(pipes.pid[0]);
 
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
@@ -151,12 +216,30 @@ int SpawnDetached(const std::vector<std::string>& args) {
     int reported = 0;
     ssize_t n;
     do {
-        n = read(errorPipe[0], &reported, sizeof reported);
+        n = read(pipes.error[0], &reported, sizeof reported);
     } while (n < 0 && errno == EINTR);
-    close(errorPipe[0]);
-    if (n == static_cast<ssize_t>(sizeof reported)) return reported != 0 ? reported : EIO;
-    if (n != 0) return EIO;
-    return 0;
+    LaunchPipes::Close(pipes.error[0]);
+    int failure = 0;
+    if (n == static_cast<ssize_t>(sizeof reported))
+        failure = reported != 0 ? reported : EIO;
+    else if (n != 0)
+        failure = EIO;
+    if (failure != 0 && *viewerFd >= 0) {
+        close(*viewerFd);
+        *viewerFd = -1;
+    }
+    return failure;
+}
+
+// Whether the process behind a pidfd has ended: the descriptor turns
+// readable then.
+bool HasEnded(int pidFd) {
+    pollfd entry{pidFd, POLLIN, 0};
+    int n;
+    do {
+        n = poll(&entry, 1, 0);
+    } while (n < 0 && errno == EINTR);
+    return n != 0;
 }
 
 }  // namespace
@@ -164,16 +247,45 @@ int SpawnDetached(const std::vector<std::string>& args) {
 ProcessViewerLauncher::ProcessViewerLauncher(std::u16string programDir)
     : programDir_(std::move(programDir)) {}
 
+ProcessViewerLauncher::~ProcessViewerLauncher() {
+    for (const auto& entry : running_) close(entry.second);
+}
+
 std::vector<std::string> ProcessViewerLauncher::ArgumentsFor(int32_t code) const {
     return ViewerArguments(programDir_.empty() ? ProgramDirectory() : programDir_, code);
 }
 
 bool ProcessViewerLauncher::LaunchViewer(int32_t code, std::u16string* error) {
+    ForgetEndedViewers();
     const std::vector<std::string> args = ArgumentsFor(code);
-    int failure = SpawnDetached(args);
-    if (failure == 0) return true;
-    if (error) *error = FormatWide(u"%s: %s", {args[0], SystemErrorText(failure)});
-    return false;
+    int viewerFd = -1;
+    int failure = SpawnDetached(args, &viewerFd);
+    if (failure != 0) {
+        if (error) *error = FormatWide(u"%s: %s", {args[0], SystemErrorText(failure)});
+        return false;
+    }
+    lastStarted_ = kNoViewer;
+    if (viewerFd >= 0) {
+        lastStarted_ = nextHandle_++;
+        running_.emplace(lastStarted_, viewerFd);
+    }
+    return true;
+}
+
+bool ProcessViewerLauncher::IsRunning(ViewerHandle viewer) const {
+    auto it = running_.find(viewer);
+    return it != running_.end() && !HasEnded(it->second);
+}
+
+void ProcessViewerLauncher::ForgetEndedViewers() {
+    for (auto it = running_.begin(); it != running_.end();) {
+        if (HasEnded(it->second)) {
+            close(it->second);
+            it = running_.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 }  // namespace ostiva

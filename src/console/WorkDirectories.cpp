@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -14,16 +15,11 @@ namespace ostiva {
 
 namespace {
 
-void MakeDirectory(const std::string& path) {
-    mkdir(path.c_str(), 0777);  // umask decides; an existing directory stays
-}
+constexpr int kOpenDirectory = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-}  // namespace
-
-void ClearImageDir(std::u16string_view directory) {
-    const std::string path = ToUtf8(directory);
-    int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
+// Deletes the entries directly in the open directory `fd` (taken over and
+// closed here).
+void ClearOpenDirectory(int fd) {
     DIR* dir = fdopendir(fd);
     if (!dir) {
         close(fd);
@@ -43,13 +39,34 @@ void ClearImageDir(std::u16string_view directory) {
     closedir(dir);
 }
 
+// Makes the directory `name` inside the open directory `base`, replacing a
+// symbolic link of that name by a real directory. Everything is relative to
+// `base`, so the check and the removal see the same entry.
+void MakeRealDirectory(int base, const char* name) {
+    if (mkdirat(base, name, 0777) == 0 || errno != EEXIST) return;  // umask decides
+    struct stat info {};
+    if (fstatat(base, name, &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(info.st_mode)) return;
+    // Only the link goes; a file or directory under the name stays.
+    if (unlinkat(base, name, 0) == 0) mkdirat(base, name, 0777);
+}
+
+}  // namespace
+
+void ClearImageDir(std::u16string_view directory) {
+    const std::string path = ToUtf8(directory);
+    const int fd = open(path.c_str(), kOpenDirectory);
+    if (fd >= 0) ClearOpenDirectory(fd);
+}
+
 void PrepareWorkDirectories(std::u16string_view programDir) {
-    const std::string base = ToUtf8(programDir);
-    MakeDirectory(base + "/imgs");
-    ClearImageDir(std::u16string(programDir) + u"/imgs");
-    MakeDirectory(base + "/capture");
-    MakeDirectory(base + "/record");
-    MakeDirectory(base + "/chat");
+    const std::string basePath = ToUtf8(programDir);
+    const int base = open(basePath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (base < 0) return;
+    MakeRealDirectory(base, "imgs");
+    const int images = openat(base, "imgs", kOpenDirectory);
+    if (images >= 0) ClearOpenDirectory(images);
+    for (const char* name : {"capture", "record", "chat"}) MakeRealDirectory(base, name);
+    close(base);
 }
 
 }  // namespace ostiva

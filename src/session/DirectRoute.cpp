@@ -13,7 +13,7 @@ bool DirectRoute::Connect(SocketIPv4& socket, const RouteTarget& target, Failure
     reason->port = target.port;
     if (!target.address) {
         reason->step = FailureStep::Resolve;
-        reason->cause = FailureCause::NameNotResolved;
+        reason->cause = target.lookupFailure;
         return false;
     }
     reason->step = FailureStep::Connect;

@@ -25,6 +25,9 @@ struct RouteTarget {
     // The server's address as resolved here; empty when the name could not
     // be resolved (a proxy may still reach it by name).
     std::optional<AddressIPv4> address;
+    // Why `address` is empty: the name is unknown, or the lookup ran out of
+    // the route's time.
+    FailureCause lookupFailure = FailureCause::NameNotResolved;
     // The longest a route may take to connect.
     int timeoutMs = 20000;
 };

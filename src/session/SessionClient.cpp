@@ -195,7 +195,12 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
     target.port = serverPort_;
     target.timeoutMs = timeouts_.connectMs;
     try {
-        target.address = AddressIPv4::Resolve(serverAddress_, serverPort_);
+        // Within the route's limit, and Cancel does not wait for a slow
+        // resolver to give up.
+        target.address = AddressIPv4::Resolve(serverAddress_, serverPort_,
+                                              LookupLimits{target.timeoutMs, &cancelled_});
+    } catch (const LookupTimedOut&) {
+        target.lookupFailure = FailureCause::TimedOut;
     } catch (const Exception&) {
         // The direct route reports the name as not resolved.
     }

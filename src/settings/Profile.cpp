@@ -226,6 +226,10 @@ int Profile::GetInt(std::u16string_view section, std::u16string_view key, int de
 
 bool Profile::WriteString(std::u16string_view section, std::u16string_view key,
                           std::u16string_view value) {
+    return WriteStrings({{section, key, value}});
+}
+
+bool Profile::WriteStrings(const std::vector<ProfileEntry>& entries) {
     std::optional<std::string> target = WriteTarget(path_);
     if (!target) return false;
     DirectoryLock lock(DirectoryOf(*target));
@@ -234,7 +238,9 @@ bool Profile::WriteString(std::u16string_view section, std::u16string_view key,
     if (file.state == FileState::Unusable) return false;
     ProfileDocument document =
         file.state == FileState::Loaded ? ProfileDocument::Parse(file.bytes) : ProfileDocument();
-    if (!document.Set(section, key, value)) return false;
+    for (const ProfileEntry& entry : entries) {
+        if (!document.Set(entry.section, entry.key, entry.value)) return false;
+    }
     std::string bytes = document.Serialize();
     if (bytes.size() > kMaxFileSize) return false;
     return ReplaceFile(*target, bytes, file);

@@ -20,8 +20,16 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ostiva {
+
+// One key to set, for Profile::WriteStrings.
+struct ProfileEntry {
+    std::u16string_view section;
+    std::u16string_view key;
+    std::u16string_view value;
+};
 
 class Profile {
   public:
@@ -46,6 +54,9 @@ class Profile {
     // when it cannot be done.
     bool WriteString(std::u16string_view section, std::u16string_view key,
                      std::u16string_view value);
+    // Sets the keys in order in one replacement of the file, so one turn at
+    // the lock: all of them or, returning false, none.
+    bool WriteStrings(const std::vector<ProfileEntry>& entries);
 
     const std::string& path() const { return path_; }
 

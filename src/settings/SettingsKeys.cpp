@@ -1,6 +1,7 @@
 #include "settings/SettingsKeys.h"
 
 #include <string>
+#include <vector>
 
 namespace ostiva {
 
@@ -28,6 +29,19 @@ bool Settings::Write(const IntKey& key, int value) {
 
 bool Settings::Write(const IntKey& key, std::u16string_view typed) {
     return profile_.WriteString(key.section, key.name, typed);
+}
+
+bool Settings::SetHelperLogin(std::u16string_view id,
+                              std::optional<std::u16string_view> savedPassword, bool autoLogin) {
+    std::vector<ProfileEntry> entries{{keys::kHelperId.section, keys::kHelperId.name, id}};
+    if (savedPassword) {
+        entries.push_back(
+            {keys::kHelperPassword.section, keys::kHelperPassword.name, *savedPassword});
+    }
+    entries.push_back(
+        {keys::kSavePassword.section, keys::kSavePassword.name, savedPassword ? u"1" : u"0"});
+    entries.push_back({keys::kAutoLogin.section, keys::kAutoLogin.name, autoLogin ? u"1" : u"0"});
+    return profile_.WriteStrings(entries);
 }
 
 bool Settings::Write(const FlagKey& key, bool on) {

@@ -5,6 +5,7 @@
 // moment they are asked for; nothing is kept.
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -123,6 +124,11 @@ class Settings {
     bool SetHelperPassword(std::u16string_view pw) { return Write(keys::kHelperPassword, pw); }
     bool SetSavePassword(bool on) { return Write(keys::kSavePassword, on); }
     bool SetAutoLogin(bool on) { return Write(keys::kAutoLogin, on); }
+    // What a login attempt keeps, in one write: "id", then "pw" with
+    // "savepw" 1 when a password is to be saved (else only "savepw" 0, the
+    // stored one stays), then "autologin".
+    bool SetHelperLogin(std::u16string_view id, std::optional<std::u16string_view> savedPassword,
+                        bool autoLogin);
 
     bool SetProxyMode(int mode) { return Write(keys::kProxyMode, mode); }
     bool SetProxyAddress(std::u16string_view address) {

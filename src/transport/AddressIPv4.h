@@ -5,16 +5,32 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "transport/WsaStartup.h"
+#include "util/Exception.h"
 #include "util/Lockable.h"
 
 namespace ostiva {
 
 class StringStorage;
+
+// What bounds one host-name lookup.
+struct LookupLimits {
+    int timeoutMs = -1;  // the longest the caller waits; negative: no limit
+    // Polled while waiting: once true the caller returns at once.
+    const std::atomic<bool>* cancelled = nullptr;
+};
+
+// A bounded lookup that ran out of time (the resolver may still answer
+// later; its answer is dropped).
+class LookupTimedOut : public SocketException {
+  public:
+    using SocketException::SocketException;
+};
 
 class AddressIPv4 : public WsaStartup {
   public:
@@ -47,7 +63,7 @@ class AddressIPv4 : public WsaStartup {
 
     // The address of a host name or dotted IPv4 text. Dotted text is
     // converted without any lookup; a name is looked up (IPv4 only) and the
-    // first answer is taken. All lookups of the process are serialised by
+    // first answer is taken. These lookups of the process are serialised by
     // ResolverLock(). Throws SocketException::FromResolver when the name has
     // no IPv4 address.
     static AddressIPv4 Resolve(std::u16string_view host, uint16_t port);
@@ -55,14 +71,21 @@ class AddressIPv4 : public WsaStartup {
     static AddressIPv4 Resolve(const char16_t* host, uint16_t port) {
         return Resolve(host ? std::u16string_view(host) : std::u16string_view(), port);
     }
+    // The same within limits. The resolver itself cannot be interrupted, so
+    // a name is looked up on a worker thread of its own while the caller
+    // waits for its answer; a caller that stops waiting (the time is up, or
+    // the lookup was cancelled) throws SocketException and the late answer
+    // is dropped when it comes. These lookups do not take ResolverLock(), so
+    // one stuck on a silent server holds up no later one.
+    static AddressIPv4 Resolve(std::u16string_view host, uint16_t port, const LookupLimits& limits);
 
   private:
     uint32_t port_ = 0;  // a 16-bit port in a 32-bit slot
     uint32_t address_ = 0;
 };
 
-// The process-wide lock held around every host-name lookup. It exists
-// before main() runs and lives until the process ends.
+// The process-wide lock held around every host-name lookup without limits.
+// It exists before main() runs and lives until the process ends.
 Lockable& ResolverLock();
 
 }  // namespace ostiva

@@ -111,6 +111,8 @@ std::u16string_view EnglishText(StringId id) {
             return u"sending failed";
         case StringId::FailureCauseSystemError:
             return u"the system could not open a connection";
+        case StringId::SettingsNotSaved:
+            return u"The settings could not be saved to %s.";
     }
     return u"";
 }

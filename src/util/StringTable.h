@@ -46,6 +46,7 @@ enum class StringId : int {
     ViewerStartFailed = 1004,  // "%s": the system's reason
     PageOpenFailed = 1005,     // "%s": the system's reason
     LoginCancelled = 1006,
+    SettingsNotSaved = 1007,  // "%s": the settings file's path
 
     // Why one way to the server failed (util/FailureReason.h): a route's
     // name with the peer's "host:port" as "%s", and one text per cause.

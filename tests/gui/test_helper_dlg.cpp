@@ -3,6 +3,12 @@
 // closing. The report panel, the pages and both languages are in
 // test_helper_dlg_report.cpp.
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -12,12 +18,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
 #include <memory>
 #include <thread>
 
 #include "HelperDlgFixture.h"
+#include "console/ViewerLauncher.h"
 #include "settings/Profile.h"
 #include "ui/controls/CPictureButton.h"
 #include "ui/controls/CSideBannerWnd.h"
@@ -45,6 +54,7 @@ class HelperDlgTest : public QObject {
     void linkItemsRemovedWhenEmpty();
     void enterAndEscapeDoNotClose();
     void closingAsksFirst();
+    void repeatedReadyStartsOneViewerAndOneFailureBox();
 };
 
 void HelperDlgTest::initTestCase() {
@@ -315,6 +325,85 @@ void HelperDlgTest::closingAsksFirst() {
     QVERIFY(!f.window->isVisible());
     QCOMPARE(f.window->result(), CHelperDlg::kResultClosed);
     QVERIFY(f.window->Logic().codes().empty());
+}
+
+namespace {
+
+// The ids a stand-in viewer wrote down, one per start.
+QStringList StartedViewers(const QString& logPath) {
+    QFile log(logPath);
+    if (!log.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// Ends a viewer the window started (not our child) and waits until it has.
+void EndViewer(pid_t pid) {
+    const int fd = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+    kill(pid, SIGKILL);
+    if (fd < 0) return;
+    pollfd entry{fd, POLLIN, 0};
+    poll(&entry, 1, 10000);
+    close(fd);
+}
+
+}  // namespace
+
+void HelperDlgTest::repeatedReadyStartsOneViewerAndOneFailureBox() {
+    ProgramDir program;
+    FakeCommands commands;
+    ProcessViewerLauncher launcher(program.Dir());
+    // The real window with its own message boxes and the real launcher.
+    CHelperDlg window(CHelperDlg::Environment{
+        commands, launcher,
+        Settings(Profile(program.Path(QStringLiteral("info.dat")).toStdString())), program.Dir()});
+    window.Open(Account());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.OnCodeCreated(4242);
+
+    // A viewer that writes down its id and stays until it is ended.
+    const QString viewer = program.Path(QStringLiteral("ostiviewer"));
+    const QString log = program.Path(QStringLiteral("started.log"));
+    {
+        QFile script(viewer);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho $$ >> \"$(dirname \"$0\")/started.log\"\nexec sleep 120\n");
+    }
+    QVERIFY(chmod(viewer.toLocal8Bit().constData(), 0755) == 0);
+    for (int i = 0; i < 30; ++i) window.OnCodeStatus(Status(4242, AccessCodeState::Ready));
+    QTRY_COMPARE_WITH_TIMEOUT(StartedViewers(log).size(), 1, 5000);
+    // Once that viewer has ended, the next Ready starts another.
+    EndViewer(StartedViewers(log).at(0).toInt());
+    window.OnCodeStatus(Status(4242, AccessCodeState::Ready));
+    QTRY_COMPARE_WITH_TIMEOUT(StartedViewers(log).size(), 2, 5000);
+    EndViewer(StartedViewers(log).at(1).toInt());
+
+    // Without a viewer every Ready fails; the statuses that come while the
+    // first failure's box is open open no second box over it.
+    QVERIFY(QFile::remove(viewer));
+    int mostBoxes = 0;
+    int boxesClosed = 0;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        int open = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<QMessageBox*>(widget) && widget->isVisible()) ++open;
+        }
+        mostBoxes = std::max(mostBoxes, open);
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->done(QMessageBox::Ok);
+            ++boxesClosed;
+        }
+    });
+    closer.start();
+    QTimer::singleShot(0, &window, [&] {
+        for (int i = 0; i < 29; ++i) window.OnCodeStatus(Status(4242, AccessCodeState::Ready));
+    });
+    window.OnCodeStatus(Status(4242, AccessCodeState::Ready));  // returns once its box closed
+    closer.stop();
+    QCOMPARE(mostBoxes, 1);
+    QCOMPARE(boxesClosed, 1);
 }
 
 QTEST_MAIN(HelperDlgTest)

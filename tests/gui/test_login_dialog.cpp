@@ -1,3 +1,7 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -98,6 +102,7 @@ class LoginDialogTest : public QObject {
     void failedLoginTurnsAutoLoginOff();
     void autoLoginSucceedsWithoutShowingTheDialog();
     void failedAutoLoginShowsOnlyTheMessage();
+    void failedAutoLoginStopsForTheRunWhenTheFileCannotBeWritten();
     void cancelStopsALoginToASilentServer();
     void slowAutoLoginShowsTheDialogToCancel();
     void forcedLoginQuestionIsAskedOnTheWindowThread();
@@ -338,6 +343,58 @@ void LoginDialogTest::failedAutoLoginShowsOnlyTheMessage() {
     QVERIFY(!Find<QCheckBox>(&next, CLoginDlg::kAutoLoginBox)->isChecked());
     QTimer::singleShot(0, &next, [&] { next.reject(); });
     QCOMPARE(next.exec(), int(kLoginCancelled));
+}
+
+void LoginDialogTest::failedAutoLoginStopsForTheRunWhenTheFileCannotBeWritten() {
+    test::ServerProcess server;
+    QVERIFY2(server.IsRunning(), server.Log().c_str());
+    const std::string text =
+        ServerSection(server.Port()) + "[helper]\nid=alice\npw=wrong\nsavepw=1\nautologin=1\n";
+    WriteFile(text);
+    // Another writer holds the settings lock for the whole run: every write
+    // fails (after its wait), so the file keeps saying "autologin" 1.
+    const int directory = ::open(dir_->path().toLocal8Bit().constData(), O_RDONLY | O_DIRECTORY);
+    QVERIFY(directory >= 0);
+    QCOMPARE(::flock(directory, LOCK_EX), 0);
+    ScriptedPrompt prompt;
+    auto session = MakeSession(&prompt);
+    LoginMemory memory;  // as the application keeps it across its dialogs
+    int loginsStarted = 0;
+
+    // The dialogs as the application runs them, a fresh one after each failure.
+    auto first =
+        std::make_unique<CLoginDlg>(session.get(), &prompt, MakeSettings(), nullptr, &memory);
+    first->SetRevealDelay(kLoginWaitMs * 2);
+    connect(first.get(), &CLoginDlg::LoginStarted, [&] { ++loginsStarted; });
+    QCOMPARE(first->exec(), int(kLoginFailed));
+    first.reset();
+    QCOMPARE(prompt.Ids(),
+             (std::vector<StringId>{StringId::WrongCredentials, StringId::SettingsNotSaved}));
+
+    // The second dialog waits for the technician; a login typed there that
+    // fails again is not reported as an unsaved file a second time.
+    auto second =
+        std::make_unique<CLoginDlg>(session.get(), &prompt, MakeSettings(), nullptr, &memory);
+    connect(second.get(), &CLoginDlg::LoginStarted, [&] { ++loginsStarted; });
+    QVERIFY(!Find<QCheckBox>(second.get(), CLoginDlg::kAutoLoginBox)->isChecked());
+    QTimer::singleShot(0, second.get(), [&] {
+        QCOMPARE(loginsStarted, 1);
+        Find<QAbstractButton>(second.get(), CLoginDlg::kLoginButton)->click();
+    });
+    QCOMPARE(second->exec(), int(kLoginFailed));
+    second.reset();
+    QCOMPARE(loginsStarted, 2);
+    QCOMPARE(prompt.Ids(),
+             (std::vector<StringId>{StringId::WrongCredentials, StringId::SettingsNotSaved,
+                                    StringId::WrongCredentials}));
+
+    CLoginDlg third(session.get(), &prompt, MakeSettings(), nullptr, &memory);
+    connect(&third, &CLoginDlg::LoginStarted, [&] { ++loginsStarted; });
+    QTimer::singleShot(0, &third, [&] { third.reject(); });
+    QCOMPARE(third.exec(), int(kLoginCancelled));
+    QCOMPARE(loginsStarted, 2);
+    QCOMPARE(ReadFile(), text);  // nothing could be written
+    ::close(directory);
 }
 
 void LoginDialogTest::cancelStopsALoginToASilentServer() {

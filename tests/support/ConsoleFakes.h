@@ -23,17 +23,29 @@ class RecordingCommands : public CodeCommands {
     std::vector<AccessCode> saved;
 };
 
+// Every viewer it "starts" counts as running until EndViewers().
 class RecordingLauncher : public ViewerLauncher {
   public:
     bool LaunchViewer(int32_t code, std::u16string* error) override {
         launched.push_back(code);
-        if (failWith.empty()) return true;
+        if (failWith.empty()) {
+            last = launched.size();
+            return true;
+        }
         if (error) *error = failWith;
         return false;
     }
+    ViewerHandle LastStarted() const override { return last; }
+    bool IsRunning(ViewerHandle viewer) const override {
+        return viewer != kNoViewer && viewer > endedUpTo;
+    }
+    // Every viewer started so far has ended.
+    void EndViewers() { endedUpTo = launched.size(); }
 
     std::vector<int32_t> launched;
     std::u16string failWith;  // non-empty: every launch fails with this reason
+    ViewerHandle last = kNoViewer;
+    ViewerHandle endedUpTo = kNoViewer;
 };
 
 }  // namespace ostiva::test

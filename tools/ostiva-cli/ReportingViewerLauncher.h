@@ -22,6 +22,8 @@ class ReportingViewerLauncher : public ViewerLauncher {
     std::vector<std::string> ArgumentsFor(int32_t code) const override {
         return launcher_.ArgumentsFor(code);
     }
+    ViewerHandle LastStarted() const override { return launcher_.LastStarted(); }
+    bool IsRunning(ViewerHandle viewer) const override { return launcher_.IsRunning(viewer); }
 
   private:
     ViewerLauncher& launcher_;

@@ -104,6 +104,8 @@ const Entry kEntries[] = {
     {StringId::FailureCauseSendFailed, QT_TRANSLATE_NOOP("StringTable", "sending failed")},
     {StringId::FailureCauseSystemError,
      QT_TRANSLATE_NOOP("StringTable", "the system could not open a connection")},
+    {StringId::SettingsNotSaved,
+     QT_TRANSLATE_NOOP("StringTable", "The settings could not be saved to %s.")},
 };
 
 }  // namespace

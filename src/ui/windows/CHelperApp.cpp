@@ -45,9 +45,12 @@ int CHelperApp::Run() {
     SessionClient session(settings, &prompt);
     session.SetEvents(&events);
 
+    // A failed attempt turns Auto Login off for the whole run, whether or
+    // not info.dat could be written.
+    LoginMemory loginMemory;
     for (;;) {
-        // A fresh dialog for every attempt; a failed one turned Auto Login off.
-        CLoginDlg login(&session, &prompt, settings);
+        // A fresh dialog for every attempt.
+        CLoginDlg login(&session, &prompt, settings, nullptr, &loginMemory);
         const int result = login.exec();
         if (result == kLoginSucceeded) break;
         if (result == kLoginCancelled) return 0;

@@ -96,12 +96,13 @@ QRect Place(const DialogUnits& units, const Rect& r) {
 
 }  // namespace
 
-CLoginDlg::CLoginDlg(SessionClient* session, Prompt* prompt, Settings settings, QWidget* parent)
+CLoginDlg::CLoginDlg(SessionClient* session, Prompt* prompt, Settings settings, QWidget* parent,
+                     LoginMemory* memory)
     : QDialog(parent),
       session_(session),
       prompt_(prompt),
       settings_(settings),
-      form_(std::move(settings)) {
+      form_(std::move(settings), memory) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowIcon(Pictures::Icon(Pictures::ApplicationIcon));
@@ -260,7 +261,11 @@ void CLoginDlg::OnLoginFinished(bool loggedIn) {
     signingIn_ = false;
     cancelling_ = false;
     // A login that completed just as Cancel was pressed has still logged in.
-    done(form_.Finish(loggedIn));
+    const LoginDialogResult result = form_.Finish(loggedIn);
+    // Said once per run: the next dialog does not sign in by itself anyway.
+    if (std::optional<PromptMessage> failure = form_.TakeWriteFailure())
+        prompt_->ShowMessage(*failure);
+    done(result);
 }
 
 void CLoginDlg::SetSigningIn(bool signingIn) {

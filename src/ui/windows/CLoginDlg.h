@@ -58,8 +58,10 @@ class CLoginDlg : public QDialog {
     // `session` (not owned) logs in; `prompt` (not owned) shows the
     // dialog's own two messages (104, 105): the same prompt the session was
     // given, or null for message boxes. The settings file is read now.
+    // `memory` (not owned, may be null) is what the run's dialogs share: a
+    // failed login there keeps this dialog from signing in by itself.
     CLoginDlg(SessionClient* session, Prompt* prompt, Settings settings = Settings(),
-              QWidget* parent = nullptr);
+              QWidget* parent = nullptr, LoginMemory* memory = nullptr);
     // Stops a login still running (it cannot outlive the dialog).
     ~CLoginDlg() override;
 

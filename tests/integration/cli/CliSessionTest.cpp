@@ -157,6 +157,37 @@ TEST_F(CliSession, CodesStatesViewerReportAndDelete) {
     EXPECT_EQ(cli->Errors().find("secret-a"), std::string::npos);
 }
 
+TEST_F(CliSession, RepeatedReadyStartsOneViewerWhileItRunsAndConnectOneMore) {
+    auto cli = SignedIn();
+    cli->Send(R"({"cmd":"create"})");
+    const int32_t code = Expect(*cli, "code_created").value("code", 0);
+    const std::string c = std::to_string(code);
+
+    constexpr int kReadies = 30;
+    for (int i = 0; i < kReadies; ++i)
+        ASSERT_EQ(server.Control("status " + c + " 1"), "OK delivered");
+    int statuses = 0;
+    int viewers = 0;
+    while (statuses < kReadies) {
+        auto event = cli->NextEvent();
+        ASSERT_TRUE(event) << "after " << statuses << " statuses; stderr: " << cli->Errors();
+        const std::string name = event->value("event", "");
+        if (name == "status")
+            ++statuses;
+        else if (name == "viewer")
+            ++viewers;
+        else
+            ADD_FAILURE() << event->dump();
+    }
+    // The stand-in viewer runs until it is ended: the first Ready's viewer
+    // was running at every later Ready. A viewer event of a late Ready would
+    // come before Connect's.
+    cli->Send(Command("connect", code));
+    EXPECT_EQ(Expect(*cli, "viewer")["code"], code);
+    EXPECT_EQ(viewers, 1);
+    EXPECT_EQ(cli->WaitForViewers(2).size(), 2u);
+}
+
 TEST_F(CliSession, AThirteenthCodeIsRefusedEvenWhileCodesAreOnTheirWay) {
     auto cli = SignedIn();
     for (int i = 0; i < 13; ++i) cli->Send(R"({"cmd":"create"})");

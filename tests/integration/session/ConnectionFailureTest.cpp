@@ -2,11 +2,19 @@
 // resolve, a port nobody listens on, a peer that accepts and stays silent
 // (cancelled from another thread), and input refused before anything is sent.
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "SessionFixture.h"
 #include "support/FailureReasonPrinter.h"
+#include "support/TempDir.h"
 #include "transport/ListenerIPv4.h"
 #include "util/Exception.h"
 
@@ -32,6 +40,56 @@ TEST(ConnectionFailure, UnresolvableHostFailsWithTheNameNotResolved) {
     EXPECT_EQ(failure.routes, std::vector<FailureReason>{expected});
     EXPECT_EQ(failure.message->routes, failure.routes);
     EXPECT_EQ(console.prompt.messages().size(), 1u);
+}
+
+// Runs the probe (probe/SlowLookupProbe.cpp) for at most `limitSeconds`:
+// its exit status and output, -1 when it had to be killed.
+int RunProbe(const std::string& dir, int limitSeconds, std::string* output) {
+    int out[2];
+    if (pipe(out) != 0) return -1;
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(out[1], STDOUT_FILENO);
+        dup2(out[1], STDERR_FILENO);
+        execl(SLOW_LOOKUP_PROBE_PATH, SLOW_LOOKUP_PROBE_PATH, dir.c_str(), nullptr);
+        _exit(127);
+    }
+    close(out[1]);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+    char buffer[512];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            end - std::chrono::steady_clock::now());
+        pollfd entry{out[0], POLLIN, 0};
+        if (left.count() <= 0 || poll(&entry, 1, static_cast<int>(left.count())) == 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        const ssize_t n = read(out[0], buffer, sizeof buffer);
+        if (n <= 0) break;
+        output->append(buffer, static_cast<size_t>(n));
+    }
+    close(out[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The resolver would wait 30 s for a DNS server that never answers; the
+// login ends at the route's time limit, and Cancel ends it at once. The
+// probe's two logins take well under a second between them; the bound only
+// stops a hang, which is the fault.
+TEST(ConnectionFailure, ASilentResolverIsBoundedByTheTimeLimitAndCancel) {
+    TempDir dir;
+    std::string output;
+    const int status = RunProbe(dir.path().string(), 25, &output);
+    if (status == 77) {
+        const std::string why = "no private mount namespace for a resolver: " + output;
+        const char* ci = std::getenv("CI");
+        if (ci && std::string(ci) == "true") FAIL() << why;
+        GTEST_SKIP() << why;
+    }
+    EXPECT_EQ(status, 0) << (status < 0 ? "the lookup hung: " : "") << output;
 }
 
 TEST(ConnectionFailure, RefusedConnectionFailsWithConnectionFailed) {

@@ -109,6 +109,7 @@ TEST_F(CliConsoleTest, ReportsStatusesOfListedCodesWithTheViewerAfterTheStatus) 
     ASSERT_EQ(Names(events), std::vector<std::string>{"status"});
     EXPECT_EQ(events[0]["state"], "9");
 
+    launcher_.EndViewers();
     launcher_.failWith = u"no such file";
     Status(123045, AccessCodeState::Ready);
     events = Run();

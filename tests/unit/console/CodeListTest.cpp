@@ -165,6 +165,10 @@ TEST_F(CodeList, ReadyStartsTheViewerWithoutAskingEveryTime) {
     EXPECT_FALSE(logic.deleteEnabled());
     EXPECT_FALSE(logic.connectEnabled());
 
+    // Another Ready while that viewer runs starts none; once it has ended, one.
+    logic.OnCodeStatus(Status(500, AccessCodeState::Ready));
+    EXPECT_EQ(launcher.launched, std::vector<int32_t>{500});
+    launcher.EndViewers();
     logic.OnCodeStatus(Status(500, AccessCodeState::Ready));
     EXPECT_EQ(launcher.launched, (std::vector<int32_t>{500, 500}));
 }

@@ -155,7 +155,9 @@ TEST(ConsoleConcurrency, StatusesFromTheReceiveThreadWhileCommandsRun) {
         EXPECT_EQ(entry.state, finalState[entry.code]) << entry.code;
     }
     EXPECT_EQ(logic.todayCount(), connectedCount);
-    EXPECT_EQ(launcher.launched.size(), static_cast<size_t>(readyCount));
+    // One viewer per code: every later Ready found the first one running.
+    EXPECT_GT(readyCount, kCodes);
+    EXPECT_EQ(launcher.launched.size(), static_cast<size_t>(kCodes));
     // Every save named a listed code.
     for (const AccessCode& saved : commands.saved) {
         EXPECT_GT(saved.code, 100000);

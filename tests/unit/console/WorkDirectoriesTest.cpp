@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "ConsoleFakes.h"
+#include "console/ConsoleLogic.h"
 #include "console/WorkDirectories.h"
 
 using namespace ostiva;
@@ -45,4 +46,43 @@ TEST(WorkDirectories, FailuresAreIgnored) {
     PrepareWorkDirectories(dir.wide() + u"/missing/deeper");
     ClearImageDir(dir.wide() + u"/none");
     EXPECT_FALSE(fs::exists(dir.path() / "missing"));
+}
+
+// Signing in opens the main window, which prepares the work directories: a
+// link under any of their names must not lead the console into the folder it
+// names, whether to empty it ("imgs") or to hand it to the viewers.
+TEST(WorkDirectories, SigningInReplacesLinksByRealFoldersAndEmptiesNothingThroughThem) {
+    ScratchDir program;
+    ScratchDir elsewhere;
+    const fs::path base = program.path();
+    for (const char* name : {"imgs", "capture", "record", "chat"}) {
+        const fs::path target = elsewhere.path() / name;
+        fs::create_directory(target);
+        std::ofstream(target / "first.png") << "kept";
+        std::ofstream(target / "second.png") << "kept";
+        fs::create_directory_symlink(target, base / name);
+    }
+    // A dangling link is replaced the same way.
+    fs::remove(base / "chat");
+    fs::create_directory_symlink(elsewhere.path() / "gone", base / "chat");
+
+    FakeView view;
+    FakeCommands commands;
+    RecordingLauncher launcher;
+    ConsoleLogic logic(view, commands, launcher, program.wide());
+    logic.Open(ConsoleAccount{});
+
+    for (const char* name : {"imgs", "capture", "record", "chat"}) {
+        EXPECT_FALSE(fs::is_symlink(base / name)) << name;
+        EXPECT_TRUE(fs::is_directory(base / name)) << name;
+    }
+    for (const char* name : {"imgs", "capture", "record", "chat"}) {
+        EXPECT_TRUE(fs::exists(elsewhere.path() / name / "first.png")) << name;
+        EXPECT_TRUE(fs::exists(elsewhere.path() / name / "second.png")) << name;
+    }
+    EXPECT_FALSE(fs::exists(elsewhere.path() / "gone"));
+    // Emptying a link by its own name does not follow it either.
+    fs::create_directory_symlink(elsewhere.path() / "imgs", base / "imgs-link");
+    ClearImageDir(program.wide() + u"/imgs-link");
+    EXPECT_TRUE(fs::exists(elsewhere.path() / "imgs" / "first.png"));
 }
