@@ -13,10 +13,10 @@ namespace ostiva {
 
 enum class LoginFailureReason {
     None,              // the last login succeeded, or none was tried
-    WrongCredentials,  // LOGIN_WRONG_CREDENTIALS: string 108
-    Expired,           // LOGIN_EXPIRED: string 107 with the date text
+    WrongCredentials,  // LOGIN_WRONG_CREDENTIALS: WrongCredentials
+    Expired,           // LOGIN_EXPIRED: AccountExpired with the date text
     ForceRejected,     // LOGIN_FORCE_REJECTED after a forced retry; no message
-    Declined,          // the technician answered No to string 106; no message
+    Declined,          // the technician answered No to LoginAlreadyActive; no message
     TooLong,           // the ID or the password does not fit its slot
     Cancelled,         // CancelLogin(); no message
     Error,             // no connection, a lost connection, or a system error

@@ -140,7 +140,7 @@ bool SessionClient::RunLogin(std::u16string_view id, std::u16string_view passwor
         throw Failed{LoginFailureReason::Error, Message(StringId::PlainText, e.GetMessageText())};
     }
 
-    // Step 13: the session's own socket takes over the connection. A cancel
+    // The session's own socket takes over the connection. A cancel
     // that came in after the last record still wins.
     ForgetAttempt();
     ThrowIfCancelled();
@@ -152,7 +152,7 @@ bool SessionClient::RunLogin(std::u16string_view id, std::u16string_view passwor
     }
     session->AdoptHandle(attempt->ReleaseHandle());
     attempt.reset();
-    // Step 14.
+    // Keep-alive finds a connection that died without a word.
     session->SetKeepAlive(kKeepAliveIdleMs, kKeepAliveIntervalMs);
 
     account_ = std::move(account);
@@ -183,13 +183,13 @@ void SessionClient::FillProxySettings(SocketIPv4& attempt) const {
 
 void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
                             std::u16string_view password, ConsoleAccount* account) {
-    // Step 2.
+    // The proxy settings as they stand now.
     FillProxySettings(attempt);
     ThrowIfCancelled();
 
-    // Steps 3 and 4. A name that does not resolve here may still be reached
-    // through a proxy, which resolves it itself; without a proxy the
-    // resolver's message is the reason.
+    // The server's address, then a route to it. A name that does not resolve here may still be
+    // reached through a proxy, which resolves it itself; without a proxy the resolver's message is
+    // the reason.
     RouteTarget target;
     target.host = serverAddress_;
     target.port = serverPort_;
@@ -214,21 +214,21 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
     }
     ThrowIfCancelled();
 
-    // Step 5. A server that takes no part in the key exchange still gets
+    // The key exchange. A server that takes no part in the key exchange still gets
     // the hello next.
     attempt.StartSecureChannel(timeouts_.keyExchangeMs);
     ThrowIfCancelled();
 
-    // Step 6: throws SocketException.
+    // No delay for the small records; throws SocketException.
     attempt.SetNoDelay();
 
-    // Step 7: the reply's value is not checked.
+    // The hello; the reply's value is not checked.
     Send(attempt, wire::BuildHello());
     uint8_t helloReply[wire::kHelloSize];
     attempt.ReceiveExact(helloReply, sizeof helloReply, timeouts_.replyMs);
     ThrowIfCancelled();
 
-    // Step 8.
+    // The login with the helper ID and password.
     wire::LoginRequest request;
     request.helperId = std::u16string(id);
     request.password = std::u16string(password);
@@ -238,7 +238,7 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
     wire::Bytes login = wire::BuildLogin(request);
     Send(attempt, login);
 
-    // Step 9.
+    // The login's result.
     wire::LoginReply reply = wire::ReadLoginReply(ReceiveReply(attempt, wire::kLoginReplySize));
     switch (reply.result) {
         case wire::LOGIN_ALREADY_ACTIVE: {
@@ -268,7 +268,7 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
             break;
     }
 
-    // Steps 10 and 11.
+    // The account: the expiry date from the login reply, the rest asked for.
     account->expiryDate = reply.dateText;
     Send(attempt, wire::BuildAccountRequest());
     wire::AccountInfo info = wire::ReadAccountInfo(ReceiveReply(attempt, wire::kAccountInfoSize));
@@ -279,7 +279,7 @@ void SessionClient::Attempt(SocketIPv4& attempt, std::u16string_view id,
     account->linkUrl2 = info.linkUrl2;
     account->todayConnections = info.todayConnections;
 
-    // Step 12: no answer.
+    // The console is ready for its codes; no answer.
     Send(attempt, wire::BuildConsoleReady());
     ThrowIfCancelled();
 }

@@ -111,7 +111,7 @@ class SessionClient : public CodeCommands {
                  ConsoleAccount* account);
     void FillProxySettings(SocketIPv4& attempt) const;
     // Receives a whole record of `size` bytes within the reply limit, or
-    // ends the attempt with string 124.
+    // ends the attempt with ConnectionLost.
     wire::Bytes ReceiveReply(SocketIPv4& attempt, size_t size);
     void Send(SocketIPv4& attempt, const wire::Bytes& record);
     void ThrowIfCancelled() const;

@@ -2,15 +2,12 @@
 
 #include <charconv>
 
+#include "util/AsciiText.h"
 #include "util/HexText.h"
 
 namespace ostiva::server {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool IsControl(char c) {
     auto u = static_cast<unsigned char>(c);
@@ -34,7 +31,7 @@ ControlParse ParseControlLine(std::string_view text) {
     std::vector<std::string> words;
     size_t i = 0;
     while (i < text.size()) {
-        if (IsBlank(text[i])) {
+        if (IsAsciiBlank(text[i])) {
             ++i;
             continue;
         }
@@ -65,12 +62,12 @@ ControlParse ParseControlLine(std::string_view text) {
                 result.error = "unterminated quote";
                 return result;
             }
-            if (i < text.size() && !IsBlank(text[i])) {
+            if (i < text.size() && !IsAsciiBlank(text[i])) {
                 result.error = "a quoted argument must be followed by a space";
                 return result;
             }
         } else {
-            while (i < text.size() && !IsBlank(text[i])) {
+            while (i < text.size() && !IsAsciiBlank(text[i])) {
                 char c = text[i++];
                 if (c == '"') {
                     result.error = "quote inside an argument";
